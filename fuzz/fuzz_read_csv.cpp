@@ -1,0 +1,10 @@
+#include "data/data.h"
+#include "fuzz_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (read_csv(write_fuzz_input(data, size, ".csv")) != 1) std::abort();
+    if (app_state.record_count < 0 || app_state.record_count > RECORD_CAPACITY) std::abort();
+    for (int i = 0; i < app_state.record_count; ++i)
+        if (record_table[i].name[31] != 0) std::abort();
+    return 0;
+}

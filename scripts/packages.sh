@@ -1,0 +1,18 @@
+# Installs the Debian packages named as arguments that are not installed yet.
+# Sourced by the build, run and test scripts.
+ensure_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What building and testing need.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0)
+TEST_PACKAGES=(clang libclang-rt-14-dev locales)

@@ -1,0 +1,117 @@
+// The field catalogue, the height scale and the copy of the active field.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+
+#include "data/data.h"
+#include "test_util.h"
+
+namespace {
+
+class Catalogue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_app_state();
+        std::memset(field_scale_index, 0, sizeof field_scale_index);
+    }
+    std::vector<std::string> read(const std::string& text) {
+        test::write_file(dir / "k.ui", text);
+        std::vector<std::string> labels;
+        EXPECT_EQ(read_catalogue((dir / "k.ui").c_str(), labels), 1);
+        return labels;
+    }
+    test::scratch_dir dir;
+};
+
+}  // namespace
+
+TEST_F(Catalogue, SplitsEachLineAtItsFirstComma) {
+    auto labels = read("MED AGE,0\n"
+                       "MED AGE, 4\r\n"    // blank after the comma, CR LF
+                       " spaced label ,+2\n"
+                       "a,b,3\n"           // the number is read after the first comma only
+                       "none,\n"
+                       "neg,-1\n"
+                       "big,300\n"          // low eight bits: 44
+                       "just a label\n"     // no comma: the whole line, entry 0
+                       "\n"
+                       "last,5");           // no line end
+    ASSERT_EQ(labels.size(), 10u);
+    EXPECT_EQ(labels[0], "MED AGE");
+    EXPECT_EQ(labels[1], "MED AGE");
+    EXPECT_EQ(labels[2], " spaced label ");
+    EXPECT_EQ(labels[3], "a");
+    EXPECT_EQ(labels[7], "just a label");
+    EXPECT_EQ(labels[8], "");
+    EXPECT_EQ(labels[9], "last");
+    const int8_t expected[] = {0, 4, 2, 0, 0, -1, 44, 0, 0, 5};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(field_scale_index[i], expected[i]) << i;
+}
+
+TEST_F(Catalogue, IgnoresLinesPastTheLastFieldAndReadsLongLinesWhole) {
+    std::string text = std::string(3000, 'L') + ",3\n";
+    for (int i = 1; i < 30; ++i) text += "f" + std::to_string(i) + ",1\n";
+    auto labels = read(text);
+    ASSERT_EQ(labels.size(), size_t(FIELD_COUNT));
+    EXPECT_EQ(labels[0], std::string(3000, 'L'));
+    EXPECT_EQ(field_scale_index[0], 3);
+    EXPECT_EQ(labels[24], "f24");
+}
+
+TEST_F(Catalogue, EmptyAndMissingFiles) {
+    EXPECT_TRUE(read("").empty());
+    std::vector<std::string> labels;
+    EXPECT_EQ(read_catalogue((dir / "missing.ui").c_str(), labels), 0);
+    EXPECT_TRUE(labels.empty());
+}
+
+TEST_F(Catalogue, TheShippedCatalogueNamesAllFieldsWithValidScales) {
+    std::vector<std::string> labels;
+    ASSERT_EQ(read_catalogue(PLEXAR_SOURCE_DIR "/data/ui/karto04.ui", labels), 1);
+    ASSERT_EQ(labels.size(), size_t(FIELD_COUNT));
+    EXPECT_EQ(labels[0], "REP VOTE%");
+    EXPECT_EQ(labels[11], "POPULATION");
+    for (int i = 0; i < FIELD_COUNT; ++i) {
+        EXPECT_FALSE(labels[i].empty());
+        EXPECT_GE(field_scale_index[i], 0);
+        EXPECT_LT(field_scale_index[i], HEIGHT_SCALE_ENTRIES);
+    }
+}
+
+TEST_F(Catalogue, HeightScaleFollowsEntriesAndDefaults) {
+    set_height_scale(3);
+    EXPECT_EQ(app_state.height_scale, 0.001f);
+    set_height_scale(5);
+    EXPECT_EQ(app_state.height_scale, 0.00001f);
+    field_scale_index[0] = 1;
+    field_scale_index[2] = 4;
+    set_height_scale(-1);  // the active field's default
+    EXPECT_EQ(app_state.height_scale, 0.1f);
+    app_state.active_field = 2;
+    set_height_scale(-7);
+    EXPECT_EQ(app_state.height_scale, 0.0001f);
+    // defaults outside the list leave the factor as it is
+    field_scale_index[2] = -1;
+    set_height_scale(-1);
+    EXPECT_EQ(app_state.height_scale, 0.0001f);
+    field_scale_index[2] = 44;
+    set_height_scale(-1);
+    set_height_scale(6);
+    EXPECT_EQ(app_state.height_scale, 0.0001f);
+}
+
+TEST_F(Catalogue, ApplyFieldCopiesTheActiveFieldBitForBitWhateverWasLoaded) {
+    std::memset(record_table, 0, sizeof record_table);
+    for (int i = 0; i <= STATE_INDEX; ++i) record_table[i].values[3] = float(i) + 0.25f;
+    record_table[10].values[3] = std::bit_cast<float>(0xFFC0ABCDu);
+    app_state.record_count = 2;  // records the last load did not reach still count
+    app_state.active_field = 3;
+    apply_field();
+    EXPECT_EQ(county_table[0].value, 0.25f);
+    EXPECT_EQ(county_table[253].value, 253.25f);
+    EXPECT_EQ(std::bit_cast<uint32_t>(county_table[10].value), 0xFFC0ABCDu);
+    EXPECT_EQ(app_state.state_value, 254.25f);
+    EXPECT_EQ(county_table[STATE_INDEX].value, 0.0f);
+    clear_values();
+}

@@ -1,0 +1,201 @@
+// CSV export and import.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstring>
+
+#include "data/data.h"
+#include "test_util.h"
+
+namespace {
+
+const std::string HEADER =
+    "COUNTIES,REP VOTE%,LN(MED INCOME/$1000),MED AGE,WHITE VAP%,BLACK VAP%,HISP VAP%,ASIAN VAP%,"
+    "REP VOTE% - TURNOUT%,(HISP VAP% ^ 1.5)-,(BLACK VAP% ^ 0.7)-,URBAN%,POPULATION,TURNOUT%,"
+    "(REG VOTERS/VAP)%,REG VOTERS,VOTES,VAP,STATE POP%,MED INCOME/$1000,WHITE POP%,BLACK POP%,"
+    "HISP POP%,ASIAN POP%,HISP VAP% ^ 1.5,BLACK VAP% ^ 0.7";
+
+class Csv : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_app_state();
+        std::memset(record_table, 0, sizeof record_table);
+    }
+    // Imports text given as the file's lines after the header.
+    int import(const std::string& body, const std::string& header = "header\r\n") {
+        test::write_file(dir / "in.csv", header + body);
+        return read_csv((dir / "in.csv").c_str());
+    }
+    void fill(int record, float value) {
+        for (float& v : record_table[record].values) v = value;
+    }
+    test::scratch_dir dir;
+};
+
+}  // namespace
+
+TEST_F(Csv, ExportWritesTheHeaderAndOneLinePerRecordInCrLf) {
+    ASSERT_EQ(HEADER.size(), 320u);
+    std::strcpy(record_table[0].name, "Deaf Smith");
+    record_table[0].values[0] = 0.5f;
+    record_table[0].values[1] = -2.25f;
+    record_table[0].values[2] = 1234567.0f;
+    record_table[0].values[3] = 0.1f;        // 0.100000001490116... rounds to 0.100000
+    record_table[0].values[4] = 2.0000005f;  // 2.00000047..., rounds up
+    app_state.record_count = 1;
+    ASSERT_EQ(write_csv((dir / "out.csv").c_str()), 1);
+    std::string line = "Deaf Smith,0.500000,-2.250000,1234567.000000,0.100000,2.000000,";
+    for (int k = 5; k < FIELD_COUNT; ++k) line += "0.000000,";
+    EXPECT_EQ(test::read_file(dir / "out.csv"), HEADER + "\r\n" + line + "\r\n");
+}
+
+TEST_F(Csv, ExportOfNothingIsTheHeaderAlone) {
+    ASSERT_EQ(write_csv((dir / "empty.csv").c_str()), 1);
+    EXPECT_EQ(test::read_file(dir / "empty.csv"), HEADER + "\r\n");
+}
+
+TEST_F(Csv, ExportReportsAFileThatCannotBeCreated) {
+    app_state.record_count = 1;
+    EXPECT_EQ(write_csv((dir / "missing/out.csv").c_str()), 0);
+}
+
+TEST_F(Csv, ExportAndImportReturnEveryRecordWithNamesWhole) {
+    for (int i = 0; i < 255; ++i) {
+        std::memcpy(record_table[i].name, county_table[i].name, 32);
+        for (int k = 0; k < FIELD_COUNT; ++k) record_table[i].values[k] = float(i) * 100.0f + float(k) / 3.0f;
+    }
+    app_state.record_count = 255;
+    ASSERT_EQ(write_csv((dir / "all.csv").c_str()), 1);
+    std::memset(record_table, 0, sizeof record_table);
+    app_state.record_count = 0;
+    ASSERT_EQ(read_csv((dir / "all.csv").c_str()), 1);
+    EXPECT_EQ(app_state.record_count, 255);
+    for (int i = 0; i < 255; ++i) {
+        EXPECT_STREQ(record_table[i].name, county_table[i].name);
+        for (int k = 0; k < FIELD_COUNT; ++k) {
+            // six decimals survive: i * 100 + k / 3 comes back within half a millionth
+            double expected = i * 100.0 + k / 3.0;
+            EXPECT_NEAR(record_table[i].values[k], expected, 5e-7 + std::fabs(expected) * 1e-7) << i << " " << k;
+        }
+    }
+    EXPECT_STREQ(record_table[58].name, "Deaf Smith");
+    EXPECT_FLOAT_EQ(record_table[58].values[1], 5800.0f + 1.0f / 3.0f);
+}
+
+TEST_F(Csv, ImportTakesWhatEachLineHoldsAndEveryLineCounts) {
+    fill(0, 9);
+    fill(1, 9);
+    fill(2, 9);
+    fill(3, 9);
+    fill(4, 9);
+    ASSERT_EQ(import("A,1,2\r\n"           // fewer numbers: the rest kept
+                     "\r\n"                // empty: counts, changes nothing
+                     " , ,,\r\n"           // only blanks and commas: the same
+                     "B,4,x,5\r\n"         // the first non-number ends the scan
+                     "C 6 7\n"),           // no comma: first word, blanks separate; bare LF
+              1);
+    EXPECT_EQ(app_state.record_count, 5);
+    EXPECT_STREQ(record_table[0].name, "A");
+    EXPECT_EQ(record_table[0].values[0], 1);
+    EXPECT_EQ(record_table[0].values[1], 2);
+    EXPECT_EQ(record_table[0].values[2], 9);
+    EXPECT_EQ(record_table[1].values[0], 9);
+    EXPECT_STREQ(record_table[1].name, "");
+    EXPECT_EQ(record_table[2].values[0], 9);
+    EXPECT_EQ(record_table[3].values[0], 4);
+    EXPECT_EQ(record_table[3].values[1], 9);
+    EXPECT_STREQ(record_table[4].name, "C");
+    EXPECT_EQ(record_table[4].values[0], 6);
+    EXPECT_EQ(record_table[4].values[1], 7);
+}
+
+TEST_F(Csv, NamesKeepTheirBlanksUpToTheFirstComma) {
+    fill(0, 9);
+    fill(1, 9);
+    ASSERT_EQ(import("  San Augustine  , 1.5 ,-2e1\r\n"
+                     "Deaf Smith 3 4\r\n"),  // without a comma only the first word is a name
+              1);
+    EXPECT_STREQ(record_table[0].name, "San Augustine");
+    EXPECT_EQ(record_table[0].values[0], 1.5f);
+    EXPECT_EQ(record_table[0].values[1], -20.0f);
+    EXPECT_STREQ(record_table[1].name, "Deaf");
+    EXPECT_EQ(record_table[1].values[0], 9);  // "Smith" is not a number
+}
+
+TEST_F(Csv, LongNamesAreCutAndLongLinesReadWhole) {
+    std::string line = std::string(40, 'n') + ",";
+    for (int k = 0; k < FIELD_COUNT; ++k) line += std::string(100, ' ') + std::to_string(k + 1) + ",";
+    ASSERT_GT(line.size(), 2000u);
+    ASSERT_EQ(import(line + "\r\nnext,5\r\n"), 1);
+    EXPECT_EQ(std::string(record_table[0].name), std::string(31, 'n'));
+    EXPECT_EQ(record_table[0].values[24], 25.0f);
+    EXPECT_EQ(app_state.record_count, 2);
+    EXPECT_EQ(record_table[1].values[0], 5.0f);
+    // a header of any length is skipped whole
+    ASSERT_EQ(import("A,1\r\n", std::string(3000, 'h') + "\r\n"), 1);
+    EXPECT_EQ(app_state.record_count, 1);
+    EXPECT_STREQ(record_table[0].name, "A");
+}
+
+TEST_F(Csv, HeaderOnlyOrEmptyFilesImportNothing) {
+    app_state.record_count = 7;
+    ASSERT_EQ(import("", HEADER + "\r\n"), 1);
+    EXPECT_EQ(app_state.record_count, 0);
+    app_state.record_count = 7;
+    ASSERT_EQ(import("", ""), 1);
+    EXPECT_EQ(app_state.record_count, 0);
+}
+
+TEST_F(Csv, AFailedOpenIsReportedAndChangesNothing) {
+    test::message_recorder messages;
+    app_state.record_count = 4;
+    EXPECT_EQ(read_csv((dir / "none.csv").c_str()), 0);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0], std::make_pair(std::string("read_csv(): fopen error"), std::string("ERROR")));
+    EXPECT_EQ(app_state.record_count, 4);
+}
+
+TEST_F(Csv, ImportStopsAtTheTablesCapacity) {
+    std::string body;
+    for (int i = 0; i < RECORD_CAPACITY + 5; ++i) body += "R,1\r\n";
+    ASSERT_EQ(import(body), 1);
+    EXPECT_EQ(app_state.record_count, RECORD_CAPACITY);
+}
+
+TEST_F(Csv, HugeValuesBecomeInfinityAndSpecialValuesRoundTrip) {
+    ASSERT_EQ(import("A,1e39,-1e39,nan,inf\r\n"), 1);
+    EXPECT_TRUE(std::isinf(record_table[0].values[0]));
+    EXPECT_GT(record_table[0].values[0], 0);
+    EXPECT_TRUE(std::isinf(record_table[0].values[1]));
+    EXPECT_LT(record_table[0].values[1], 0);
+    EXPECT_TRUE(std::isnan(record_table[0].values[2]));
+    // what the export writes for them, the import reads back
+    ASSERT_EQ(write_csv((dir / "special.csv").c_str()), 1);
+    std::memset(record_table, 0, sizeof record_table);
+    ASSERT_EQ(read_csv((dir / "special.csv").c_str()), 1);
+    EXPECT_TRUE(std::isinf(record_table[0].values[0]));
+    EXPECT_TRUE(std::isnan(record_table[0].values[2]));
+    EXPECT_TRUE(std::isinf(record_table[0].values[3]));
+}
+
+TEST_F(Csv, NumbersIgnoreTheUsersLocale) {
+    const char* german = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
+        if (std::setlocale(LC_ALL, name)) {
+            german = name;
+            break;
+        }
+    if (!german) GTEST_SKIP() << "no German locale installed";
+    ASSERT_EQ(std::localeconv()->decimal_point[0], ',');
+    std::strcpy(record_table[0].name, "A");
+    record_table[0].values[0] = 0.5f;
+    app_state.record_count = 1;
+    ASSERT_EQ(write_csv((dir / "de.csv").c_str()), 1);
+    std::string text = test::read_file(dir / "de.csv");
+    EXPECT_NE(text.find("\r\nA,0.500000,0.000000,"), std::string::npos);
+    ASSERT_EQ(import("B,2.75,3\r\n"), 1);
+    EXPECT_EQ(record_table[0].values[0], 2.75f);
+    EXPECT_EQ(record_table[0].values[1], 3.0f);
+    std::setlocale(LC_ALL, "C");
+}

@@ -1,0 +1,69 @@
+// Helpers shared by the tests: a scratch folder, the messages the program
+// showed, file bytes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/modal.h"
+
+namespace test {
+
+// A fresh folder, removed with everything in it when the test ends.
+class scratch_dir {
+public:
+    scratch_dir() {
+        std::string templ = (std::filesystem::temp_directory_path() / "plexar-test-XXXXXX").string();
+        if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = templ;
+    }
+    ~scratch_dir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::vector<std::pair<std::string, std::string>>& shown_messages() {
+    static std::vector<std::pair<std::string, std::string>> messages;
+    return messages;
+}
+
+// Records every message box (text, caption) instead of showing it.
+class message_recorder {
+public:
+    message_recorder() {
+        shown_messages().clear();
+        previous_ = set_message_handler([](const char* text, const char* caption) {
+            shown_messages().emplace_back(text, caption);
+        });
+    }
+    ~message_recorder() { set_message_handler(previous_); }
+    const std::vector<std::pair<std::string, std::string>>& messages() const { return shown_messages(); }
+
+private:
+    message_fn previous_;
+};
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+}  // namespace test
