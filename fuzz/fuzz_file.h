@@ -10,8 +10,8 @@
 
 inline const std::string& fuzz_path(const char* suffix) {
     static std::string path = [suffix] {
-        std::string p = "/tmp/plexar-fuzz-" + std::to_string(getpid()) + suffix;
-        return p;
+        std::atexit([] { std::remove(fuzz_path("").c_str()); });
+        return "/tmp/plexar-fuzz-" + std::to_string(getpid()) + suffix;
     }();
     return path;
 }
