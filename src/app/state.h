@@ -16,6 +16,7 @@ struct vec3 {
 // Window-layer objects, opaque outside src/platform/.
 struct pl_window;
 struct pl_context;
+struct pl_menu;
 
 struct app_state_rec {
     float view_distance = 2850.0f;       // eye to view_center, map units
@@ -37,14 +38,14 @@ struct app_state_rec {
     // Handles, filled once during start-up.
     void* instance = nullptr;            // the program instance (unused on this platform)
     pl_window* main_window = nullptr;
-    pl_context* main_dc = nullptr;       // the surface frames are presented on
+    pl_context* main_dc = nullptr;       // the surface frames are presented on (the view itself here)
     pl_context* main_context = nullptr;  // the main window's OpenGL context
     pl_window* gis_panel = nullptr;
     pl_window* query_panel = nullptr;
     pl_window* info_panel = nullptr;
     pl_window* about_box = nullptr;
-    void* menu_bar = nullptr;
-    void* file_menu = nullptr;
+    pl_menu* menu_bar = nullptr;
+    pl_menu* file_menu = nullptr;   // the "File" drop-down
 };
 
 extern app_state_rec app_state;

@@ -1,15 +1,30 @@
 // Every modal interaction of the program goes through these hooks: the window
-// layer shows real message boxes, a command-line tool prints to standard error,
-// and a test answers from a script and reads back every message shown.
+// layer shows real message boxes and dialogs, a command-line tool prints to
+// standard error, and a test answers from a script and reads back every
+// message shown.
 #pragma once
 
 #include <string>
 
 using message_fn = void (*)(const char* text, const char* caption);
+using question_fn = bool (*)(const char* text, const char* caption);
+using file_dialog_fn = bool (*)(bool save, const std::string& folder, const std::string& extension,
+                                std::string& chosen);
 
 // Shows a message box with an OK button only and no icon, and waits for it.
 void message_box(const char* text, const char* caption);
 
-// Replaces the handler; returns the previous one. nullptr restores the default,
-// which prints "caption: text" on standard error.
+// Asks a yes/no question and waits; true for yes.
+bool ask_question(const char* text, const char* caption);
+
+// Runs an open (save false) or save dialog that starts in folder and lists the
+// files ending with extension. Returns true with the chosen path in chosen,
+// false when the user cancelled.
+bool run_file_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen);
+
+// Each replaces its handler and returns the previous one; nullptr restores the
+// default: messages printed as "caption: text" on standard error, questions
+// answered no, dialogs cancelled.
 message_fn set_message_handler(message_fn fn);
+question_fn set_question_handler(question_fn fn);
+file_dialog_fn set_file_dialog_handler(file_dialog_fn fn);

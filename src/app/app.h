@@ -1,0 +1,54 @@
+// The application shell: the main window procedure, the menu and its commands,
+// start-up and shutdown.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window.h"
+
+constexpr const char* MAIN_TITLE = "Plexar 1.0c";
+constexpr int MAIN_WIDTH = 1024;  // outer size of the main window, pixels
+constexpr int MAIN_HEIGHT = 768;
+constexpr unsigned FRAME_TIMER = 1;        // timer id of the frame timer
+constexpr unsigned FRAME_PERIOD_MS = 125;  // 8 frames a second
+
+// Menu command ids (low 16 bits of a WM_COMMAND's first parameter).
+enum : unsigned {
+    CMD_LOAD_DATA = 1,
+    CMD_EXPORT_CSV = 2,
+    CMD_IMPORT_CSV = 3,
+    CMD_SAVE_DATA = 4,
+    CMD_ABOUT = 6,
+    CMD_SAVE_SNAPSHOT = 7,
+    CMD_PRINT = 8,
+    CMD_QUIT = 10,
+    CMD_SHOW_GIS_PANEL = 11,
+    CMD_SHOW_QUERY_PANEL = 12,
+    CMD_SHOW_INFO_PANEL = 14,
+    CMD_DEFAULT_LOCATION = 21,
+    CMD_SAVED_LOCATION = 22,
+    CMD_DEFAULT_QUERY = 41,
+    CMD_SAVED_QUERY = 42,
+};
+
+// Creates the main window, shows it with its OpenGL view current and starts the
+// frame timer. Returns false when no window or no OpenGL context could be made.
+bool create_main_window();
+
+intptr_t main_window_proc(pl_window* window, unsigned message, wparam w, lparam l);
+
+void build_menu();
+void on_command(wparam w);
+void cmd_load_data();
+void cmd_export_csv();
+void cmd_import_csv();
+void cmd_save_data();
+
+// The start-up sequence, up to the message loop. False when the main window
+// or its OpenGL context could not be made (the reason is on standard error).
+bool app_start();
+
+// Start-up, then the message loop; returns the exit code.
+int app_main();
+void quit_app();
+void on_destroy();

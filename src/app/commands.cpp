@@ -1,0 +1,102 @@
+// The menu bar and the commands it issues.
+#include <string>
+
+#include "app/app.h"
+#include "data/data.h"
+#include "image/file_dialog.h"
+#include "platform/modal.h"
+#include "scene/scene.h"
+
+namespace {
+
+pl_menu* drop_down(std::initializer_list<std::pair<const char*, unsigned>> entries) {
+    pl_menu* menu = create_menu();
+    for (const auto& [text, id] : entries) append_menu_item(menu, id, text);
+    return menu;
+}
+
+// Reads a data file chosen by the user into the record table and shows it.
+void load_file(const char* extension, int (*read)(const char*), const char* failure, const char* success) {
+    std::string path;
+    if (!ask_open_file(path, extension)) return;
+    if (!read(path.c_str())) {
+        message_box(failure, "Error");
+        return;
+    }
+    build_scene();
+    message_box(success, "Info");
+}
+
+// Writes the record table to a file chosen by the user; success is reported
+// only once the file is really written.
+void save_file(const char* extension, int (*write)(const char*), const char* failure, const char* success) {
+    std::string path;
+    if (!ask_save_file(path, extension)) return;
+    if (write(path.c_str())) {
+        message_box(success, "Info");
+    } else {
+        message_box(failure, "Error");
+    }
+}
+
+}  // namespace
+
+void build_menu() {
+    app_state.file_menu = drop_down({{"Load Data..", CMD_LOAD_DATA},
+                                     {"Save Data..", CMD_SAVE_DATA},
+                                     {"Import CSV..", CMD_IMPORT_CSV},
+                                     {"Export CSV..", CMD_EXPORT_CSV},
+                                     {"Save Snapshot..", CMD_SAVE_SNAPSHOT},
+                                     {"Print..", CMD_PRINT},
+                                     {"Quit", CMD_QUIT}});
+    pl_menu* location = drop_down({{"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION}});
+    pl_menu* query = drop_down({{"Default Query", CMD_DEFAULT_QUERY}, {"Saved Query", CMD_SAVED_QUERY}});
+    pl_menu* panel = drop_down({{"Show GIS Panel", CMD_SHOW_GIS_PANEL},
+                                {"Show Query Panel", CMD_SHOW_QUERY_PANEL},
+                                {"Show Info Panel", CMD_SHOW_INFO_PANEL}});
+    pl_menu* help = drop_down({{"About..", CMD_ABOUT}});
+    app_state.menu_bar = create_menu();
+    append_submenu(app_state.menu_bar, app_state.file_menu, "File");
+    append_submenu(app_state.menu_bar, location, "Location");
+    append_submenu(app_state.menu_bar, query, "Query");
+    append_submenu(app_state.menu_bar, panel, "Panel");
+    append_submenu(app_state.menu_bar, help, "Help");
+    set_menu(app_state.main_window, app_state.menu_bar);
+}
+
+void on_command(wparam w) {
+    switch (static_cast<unsigned>(w & 0xFFFF)) {
+    case CMD_LOAD_DATA:
+        cmd_load_data();
+        break;
+    case CMD_EXPORT_CSV:
+        cmd_export_csv();
+        break;
+    case CMD_IMPORT_CSV:
+        cmd_import_csv();
+        break;
+    case CMD_SAVE_DATA:
+        cmd_save_data();
+        break;
+    case CMD_QUIT:
+        quit_app();
+        return;  // the window and its context are gone: nothing to draw
+    case CMD_DEFAULT_LOCATION:
+        // only the look-at point returns home; distance, turn and tilt stay
+        app_state.view_center = app_state.home_center;
+        break;
+    case CMD_DEFAULT_QUERY:
+        app_state.active_field = 0;
+        build_scene();
+        break;
+    default:  // "Saved Location", "Saved Query" and ids without a command only redraw
+        break;
+    }
+    draw_frame();
+    present_frame();
+}
+
+void cmd_load_data() { load_file(".dat", read_records, "Can't load data file!", "Load complete"); }
+void cmd_import_csv() { load_file(".csv", read_csv, "Can't import CSV file!", "Import complete"); }
+void cmd_export_csv() { save_file(".csv", write_csv, "Can't export CSV file!", "Export complete"); }
+void cmd_save_data() { save_file(".dat", write_records, "Can't save data file!", "Save complete"); }

@@ -1,0 +1,53 @@
+// Message boxes, questions and file dialogs shown with Qt's own widgets.
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+#include "platform/modal.h"
+#include "platform/qt_layer.h"
+
+namespace {
+
+// A box with no owner: every other window stays usable while the caller waits
+// in a local event loop, in which paint and timer events keep flowing.
+void show_message(const char* text, const char* caption) {
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(caption),
+                                                QString::fromUtf8(text), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QEventLoop wait;
+    QObject::connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
+    box->show();
+    wait.exec();  // also ends when the program quits meanwhile
+    if (box) box->close();
+}
+
+bool ask(const char* text, const char* caption) {
+    return QMessageBox::question(main_widget(), QString::fromUtf8(caption), QString::fromUtf8(text),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+// Qt's own dialog, not the desktop's, so it behaves the same everywhere. The
+// one filter lists the files ending with the extension; no default suffix is
+// set (the caller appends the extension itself).
+bool choose_file(bool save, const std::string& folder, const std::string& extension, std::string& chosen) {
+    QString ext = QString::fromUtf8(extension.c_str());
+    QFileDialog dialog(main_widget(), save ? "Save As" : "Open", QFile::decodeName(folder.c_str()),
+                       QString("%1 (*%1)").arg(ext));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    chosen = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    return !chosen.empty();
+}
+
+}  // namespace
+
+void install_qt_dialogs() {
+    set_message_handler(show_message);
+    set_question_handler(ask);
+    set_file_dialog_handler(choose_file);
+}

@@ -1,0 +1,362 @@
+// The window layer over Qt: the process, the main window with its OpenGL view,
+// menus, timers and the message loop.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
+#include <QPointer>
+#include <QSurfaceFormat>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/qt_layer.h"
+#include "platform/surface.h"
+#include "platform/window.h"
+
+namespace {
+
+class view_widget;
+
+// Windows and menus live until the process ends: the program keeps their
+// handles in its state, and a destroyed window answers every call harmlessly.
+std::vector<std::unique_ptr<pl_window>> all_windows;
+std::vector<std::unique_ptr<pl_menu>> all_menus;
+QPointer<view_widget> presenting_view;  // the view frames are presented on
+bool quit_posted = false;
+int quit_code = 0;
+
+}  // namespace
+
+struct pl_window {
+    window_proc proc = nullptr;
+    QPointer<QWidget> widget;  // the top-level widget
+    QPointer<view_widget> view;  // the OpenGL client area of a main window
+    std::map<unsigned, QPointer<QTimer>> timers;
+    bool destroyed = false;
+};
+
+struct pl_menu {
+    struct item {
+        unsigned id;
+        std::string text;
+        pl_menu* submenu;  // nullptr for a command entry
+    };
+    std::vector<item> items;
+};
+
+namespace {
+
+intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l);
+
+unsigned key_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) flags |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton) flags |= MK_MBUTTON;
+    if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
+    return flags;
+}
+
+// The client area: an OpenGL view whose frames the program draws whenever it
+// likes (draw, then present), not only when the toolkit asks for a paint.
+class view_widget : public QOpenGLWidget {
+public:
+    explicit view_widget(pl_window* owner) : owner_(owner) {
+        // The frame drawn outside a paint must survive until it is composed.
+        setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+        setMouseTracking(true);  // moves arrive without a button held, too
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+    bool ready() const { return context_ok_; }
+
+    // Shows the frame just drawn in this view's framebuffer.
+    void present() {
+        if (painting_ || !isVisible()) return;  // a paint shows its frame when it ends
+        presenting_ = true;
+        repaint();
+        presenting_ = false;
+        makeCurrent();
+    }
+
+    int pixels(int logical) const { return static_cast<int>(logical * devicePixelRatioF() + 0.5); }
+
+protected:
+    void initializeGL() override { context_ok_ = context() && context()->isValid(); }
+
+    void resizeGL(int width, int height) override {
+        dispatch(owner_, WM_SIZE, 0, make_lparam(pixels(width), pixels(height)));
+    }
+
+    void paintGL() override {
+        if (presenting_) return;  // the frame is already in the framebuffer
+        painting_ = true;
+        dispatch(owner_, WM_PAINT, 0, 0);
+        painting_ = false;
+    }
+
+    void keyReleaseEvent(QKeyEvent* e) override {
+        if (!e->isAutoRepeat()) dispatch(owner_, WM_KEYUP, e->nativeVirtualKey(), 0);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
+    void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        dispatch(owner_, WM_MOUSEMOVE, key_flags(e->buttons(), e->modifiers()), position(e));
+    }
+    // A quick second click is a second press; the wheel does nothing.
+    void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(e, true); }
+    void wheelEvent(QWheelEvent* e) override { e->accept(); }
+
+private:
+    lparam position(QMouseEvent* e) const {
+        QPoint p = e->position().toPoint();
+        return make_lparam(pixels(p.x()), pixels(p.y()));
+    }
+
+    void mouse(QMouseEvent* e, bool down) {
+        unsigned message;
+        if (e->button() == Qt::LeftButton) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        else if (e->button() == Qt::RightButton) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        else return;
+        dispatch(owner_, message, key_flags(e->buttons(), e->modifiers()), position(e));
+    }
+
+    pl_window* owner_;
+    bool context_ok_ = false;
+    bool painting_ = false;
+    bool presenting_ = false;
+};
+
+class frame_widget : public QMainWindow {
+public:
+    explicit frame_widget(pl_window* owner) : owner_(owner) {}
+
+protected:
+    // Closing from the frame goes through the procedure; its default handling
+    // destroys the window.
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        dispatch(owner_, WM_CLOSE, 0, 0);
+    }
+
+    // A minimised window reports a size of 0 by 0, and its real size again when
+    // it is restored, as the program has always been told.
+    void changeEvent(QEvent* e) override {
+        QMainWindow::changeEvent(e);
+        if (e->type() != QEvent::WindowStateChange || !owner_->view) return;
+        view_widget* v = owner_->view;
+        if (isMinimized()) {
+            dispatch(owner_, WM_SIZE, 0, make_lparam(0, 0));
+        } else if (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMinimized) {
+            dispatch(owner_, WM_SIZE, 0, make_lparam(v->pixels(v->width()), v->pixels(v->height())));
+            v->update();
+        }
+    }
+
+private:
+    pl_window* owner_;
+};
+
+intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l) {
+    if (!window || !window->proc) return 0;
+    // The program draws with the view's context current, whatever the toolkit
+    // made current in between.
+    if (window->view && window->view->ready() && QOpenGLContext::currentContext() != window->view->context())
+        window->view->makeCurrent();
+    return window->proc(window, message, w, l);
+}
+
+void present_view() {
+    if (presenting_view) presenting_view->present();
+}
+
+// Qt stops the process on a fatal error (no display to connect to, no OpenGL);
+// say so in plain words and exit with a failure code instead of a core dump.
+void on_qt_message(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "Plexar cannot start: %s\n", qPrintable(text));
+        std::_Exit(1);
+    }
+    if (type != QtDebugMsg && type != QtInfoMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+}  // namespace
+
+// ---- The process ----------------------------------------------------------
+
+bool platform_start(int& argc, char** argv, std::string* error) {
+    if (QCoreApplication::instance()) return true;
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        if (error) *error = "no display to open a window on (DISPLAY is not set); Plexar needs a graphical desktop";
+        return false;
+    }
+    qInstallMessageHandler(on_qt_message);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);  // the scene is drawn with depth testing
+    QSurfaceFormat::setDefaultFormat(format);
+    new QApplication(argc, argv);  // lives as long as the process
+    QApplication::setQuitOnLastWindowClosed(false);  // the program ends through its quit message
+    set_present_handler(present_view);
+    install_qt_dialogs();
+    return true;
+}
+
+int run_message_loop() {
+    // A quit posted before the loop runs (or after it ended) is retrieved at once.
+    if (!quit_posted) QApplication::exec();
+    quit_posted = false;
+    return quit_code;
+}
+
+void post_quit_message(int code) {
+    quit_posted = true;
+    quit_code = code;
+    QCoreApplication::exit(code);
+}
+
+// ---- Windows ----------------------------------------------------------------
+
+pl_window* create_frame_window(const char* title, int width, int height, window_proc proc) {
+    all_windows.push_back(std::make_unique<pl_window>());
+    pl_window* window = all_windows.back().get();
+    window->proc = proc;
+    auto* frame = new frame_widget(window);
+    frame->setWindowTitle(QString::fromUtf8(title));
+    auto* view = new view_widget(window);
+    frame->setCentralWidget(view);
+    frame->resize(width, height);
+    window->widget = frame;
+    window->view = view;
+    if (!presenting_view) presenting_view = view;
+    return window;
+}
+
+pl_context* view_context(pl_window* window) {
+    if (!window || !window->view || !window->view->ready()) return nullptr;
+    window->view->makeCurrent();
+    return reinterpret_cast<pl_context*>(window->view.data());
+}
+
+void make_current(pl_context* context) {
+    if (context) {
+        reinterpret_cast<view_widget*>(context)->makeCurrent();
+    } else if (QOpenGLContext* current = QOpenGLContext::currentContext()) {
+        current->doneCurrent();
+    }
+}
+
+void show_window(pl_window* window) {
+    if (!window || window->destroyed || !window->widget) return;
+    window->widget->show();
+    window->widget->raise();
+    if (window->view) window->view->setFocus();
+}
+
+bool window_visible(pl_window* window) {
+    return window && !window->destroyed && window->widget && window->widget->isVisible();
+}
+
+void destroy_window(pl_window* window) {
+    if (!window || window->destroyed) return;
+    window->destroyed = true;
+    for (auto& [id, timer] : window->timers)
+        if (timer) timer->stop();
+    window->timers.clear();
+    dispatch(window, WM_DESTROY, 0, 0);
+    window->proc = nullptr;  // nothing reaches the procedure after its destroy message
+    if (window->widget) {
+        window->widget->hide();
+        window->widget->deleteLater();  // we may be inside one of its own events
+    }
+}
+
+intptr_t default_window_proc(pl_window* window, unsigned message, wparam, lparam) {
+    if (message == WM_CLOSE) destroy_window(window);
+    return 0;
+}
+
+intptr_t send_message(pl_window* window, unsigned message, wparam w, lparam l) {
+    return dispatch(window, message, w, l);
+}
+
+void set_timer(pl_window* window, unsigned id, unsigned period_ms) {
+    if (!window || window->destroyed || !window->widget) return;
+    QPointer<QTimer>& timer = window->timers[id];
+    if (!timer) {
+        timer = new QTimer(window->widget);
+        QObject::connect(timer, &QTimer::timeout, [window, id] { dispatch(window, WM_TIMER, id, 0); });
+    }
+    timer->start(static_cast<int>(period_ms));
+}
+
+void kill_timer(pl_window* window, unsigned id) {
+    if (!window) return;
+    auto it = window->timers.find(id);
+    if (it == window->timers.end()) return;
+    if (it->second) it->second->stop();
+}
+
+// ---- Menus --------------------------------------------------------------------
+
+pl_menu* create_menu() {
+    all_menus.push_back(std::make_unique<pl_menu>());
+    return all_menus.back().get();
+}
+
+void append_menu_item(pl_menu* menu, unsigned id, const char* text) { menu->items.push_back({id, text, nullptr}); }
+
+void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text) { bar->items.push_back({0, text, submenu}); }
+
+void set_menu(pl_window* window, pl_menu* bar) {
+    auto* frame = window && window->widget ? qobject_cast<QMainWindow*>(window->widget.data()) : nullptr;
+    if (!frame) return;
+    QMenuBar* menu_bar = frame->menuBar();
+    menu_bar->clear();
+    for (const pl_menu::item& top : bar->items) {
+        if (!top.submenu) continue;
+        QMenu* drop_down = menu_bar->addMenu(QString::fromUtf8(top.text.c_str()));
+        for (const pl_menu::item& entry : top.submenu->items) {
+            QAction* action = drop_down->addAction(QString::fromUtf8(entry.text.c_str()));
+            unsigned id = entry.id;
+            QObject::connect(action, &QAction::triggered, [window, id] { dispatch(window, WM_COMMAND, id, 0); });
+        }
+    }
+}
+
+// ---- Process services ------------------------------------------------------------
+
+std::string current_directory() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
+bool set_current_directory(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::current_path(path, ec);
+    return !ec;
+}
+
+void sleep_ms(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+// ---- For the dialogs -------------------------------------------------------------
+
+QWidget* main_widget() {
+    for (auto& w : all_windows)
+        if (!w->destroyed && w->view && w->widget) return w->widget;
+    return nullptr;
+}
