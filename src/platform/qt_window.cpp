@@ -82,6 +82,10 @@ public:
 
     bool ready() const { return context_ok_; }
 
+    // The program has taken the view's context (view_context): from now on the
+    // toolkit's paints reach it as WM_PAINT.
+    void hand_over() { handed_over_ = true; }
+
     // Shows the frame just drawn in this view's framebuffer.
     void present() {
         if (painting_ || !isVisible()) return;  // a paint shows its frame when it ends
@@ -102,6 +106,11 @@ protected:
 
     void paintGL() override {
         if (presenting_) return;  // the frame is already in the framebuffer
+        // Showing the window paints it at once, before the program has its
+        // context or any scene: that paint draws nothing, and the scene
+        // start-up draws the first frame, as a paint message would only have
+        // come from the message loop.
+        if (!handed_over_) return;
         painting_ = true;
         dispatch(owner_, WM_PAINT, 0, 0);
         painting_ = false;
@@ -136,6 +145,7 @@ private:
 
     pl_window* owner_;
     bool context_ok_ = false;
+    bool handed_over_ = false;
     bool painting_ = false;
     bool presenting_ = false;
 };
@@ -172,10 +182,9 @@ private:
 
 intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l) {
     if (!window || !window->proc) return 0;
-    // The program draws with the view's context current, whatever the toolkit
-    // made current in between.
-    if (window->view && window->view->ready() && QOpenGLContext::currentContext() != window->view->context())
-        window->view->makeCurrent();
+    // The program draws with the view's context current and its framebuffer
+    // bound, whatever the toolkit made current or bound in between.
+    if (window->view && window->view->ready()) window->view->makeCurrent();
     return window->proc(window, message, w, l);
 }
 
@@ -249,6 +258,7 @@ pl_window* create_frame_window(const char* title, int width, int height, window_
 pl_context* view_context(pl_window* window) {
     if (!window || !window->view || !window->view->ready()) return nullptr;
     window->view->makeCurrent();
+    window->view->hand_over();
     return reinterpret_cast<pl_context*>(window->view.data());
 }
 
