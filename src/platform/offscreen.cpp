@@ -66,11 +66,13 @@ offscreen_surface* offscreen_open(int width, int height, std::string* error) {
 
 void offscreen_close(offscreen_surface* s) {
     if (!s) return;
+    // The display stays initialised: EGL hands the same one to the next
+    // surface, and terminating it would unload the driver in the middle of a
+    // run for nothing (and leave what the driver still held to look like leaks).
     if (s->display != EGL_NO_DISPLAY) {
         eglMakeCurrent(s->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (s->context != EGL_NO_CONTEXT) eglDestroyContext(s->display, s->context);
         if (s->surface != EGL_NO_SURFACE) eglDestroySurface(s->display, s->surface);
-        eglTerminate(s->display);
     }
     delete s;
 }

@@ -48,15 +48,10 @@ TEST_F(Csv, ExportWritesTheHeaderAndOneLinePerRecordInCrLf) {
     std::string line = "Deaf Smith,0.500000,-2.250000,1234567.000000,0.100000,2.000000,";
     for (int k = 5; k < FIELD_COUNT; ++k) line += "0.000000,";
     EXPECT_EQ(test::read_file(dir / "out.csv"), HEADER + "\r\n" + line + "\r\n");
-}
 
-TEST_F(Csv, ExportOfNothingIsTheHeaderAlone) {
+    app_state.record_count = 0;
     ASSERT_EQ(write_csv((dir / "empty.csv").c_str()), 1);
     EXPECT_EQ(test::read_file(dir / "empty.csv"), HEADER + "\r\n");
-}
-
-TEST_F(Csv, ExportReportsAFileThatCannotBeCreated) {
-    app_state.record_count = 1;
     EXPECT_EQ(write_csv((dir / "missing/out.csv").c_str()), 0);
 }
 
@@ -73,22 +68,13 @@ TEST_F(Csv, ExportAndImportReturnEveryRecordWithNamesWhole) {
     EXPECT_EQ(app_state.record_count, 255);
     for (int i = 0; i < 255; ++i) {
         EXPECT_STREQ(record_table[i].name, county_table[i].name);
-        for (int k = 0; k < FIELD_COUNT; ++k) {
-            // six decimals survive: i * 100 + k / 3 comes back within half a millionth
-            double expected = i * 100.0 + k / 3.0;
-            EXPECT_NEAR(record_table[i].values[k], expected, 5e-7 + std::fabs(expected) * 1e-7) << i << " " << k;
-        }
+        for (int k = 0; k < FIELD_COUNT; ++k)  // six decimals survive
+            EXPECT_NEAR(record_table[i].values[k], i * 100.0 + k / 3.0, 5e-7 + i * 1e-5) << i << " " << k;
     }
-    EXPECT_STREQ(record_table[58].name, "Deaf Smith");
-    EXPECT_FLOAT_EQ(record_table[58].values[1], 5800.0f + 1.0f / 3.0f);
 }
 
 TEST_F(Csv, ImportTakesWhatEachLineHoldsAndEveryLineCounts) {
-    fill(0, 9);
-    fill(1, 9);
-    fill(2, 9);
-    fill(3, 9);
-    fill(4, 9);
+    for (int i = 0; i < 5; ++i) fill(i, 9);
     ASSERT_EQ(import("A,1,2\r\n"           // fewer numbers: the rest kept
                      "\r\n"                // empty: counts, changes nothing
                      " , ,,\r\n"           // only blanks and commas: the same
@@ -138,28 +124,24 @@ TEST_F(Csv, LongNamesAreCutAndLongLinesReadWhole) {
     EXPECT_STREQ(record_table[0].name, "A");
 }
 
-TEST_F(Csv, HeaderOnlyOrEmptyFilesImportNothing) {
+TEST_F(Csv, EmptyFilesImportNothingAndAFailedOpenChangesNothing) {
     app_state.record_count = 7;
     ASSERT_EQ(import("", HEADER + "\r\n"), 1);
     EXPECT_EQ(app_state.record_count, 0);
     app_state.record_count = 7;
     ASSERT_EQ(import("", ""), 1);
     EXPECT_EQ(app_state.record_count, 0);
-}
 
-TEST_F(Csv, AFailedOpenIsReportedAndChangesNothing) {
     test::message_recorder messages;
     app_state.record_count = 4;
     EXPECT_EQ(read_csv((dir / "none.csv").c_str()), 0);
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0], std::make_pair(std::string("read_csv(): fopen error"), std::string("ERROR")));
     EXPECT_EQ(app_state.record_count, 4);
-}
 
-TEST_F(Csv, ImportStopsAtTheTablesCapacity) {
     std::string body;
     for (int i = 0; i < RECORD_CAPACITY + 5; ++i) body += "R,1\r\n";
-    ASSERT_EQ(import(body), 1);
+    ASSERT_EQ(import(body), 1);  // the rest beyond the table is ignored
     EXPECT_EQ(app_state.record_count, RECORD_CAPACITY);
 }
 

@@ -1,0 +1,158 @@
+// What a user waits for in the viewer, on a real display:
+//
+// - start-up to the first frame, drawn and on the window (once per process:
+//   the toolkit starts once), and the resident memory once the window has
+//   settled, to compare with bench_qt_empty, an empty Qt OpenGL window
+//   measured the same way;
+// - "Load Data.." of the sample file up to its "Load complete" message, with
+//   the dialogs answered at once so that no waiting on them is measured;
+// - a warm start-up: window, context, scene and menu again in a process whose
+//   toolkit is already running.
+//
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build-release/bench_app
+//   build-release/bench_app --startup-only                             (one line, for bench/startup.sh)
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QOpenGLWidget>
+#include <QTimer>
+
+#include <cstring>
+#include <string>
+
+#include "app/app.h"
+#include "bench_startup.h"
+#include "data/data.h"
+#include "platform/modal.h"
+#include "platform/surface.h"
+
+namespace {
+
+const std::string SAMPLE_DAT = PLEXAR_SOURCE_DIR "/data/sample/texas.dat";
+
+present_fn window_present = nullptr;
+bench::stopwatch* watch = nullptr;  // running until the next present
+double first_present_ms = -1.0;
+double first_shown_ms = -1.0;   // with from_main: the first frame on the window
+const bench::stopwatch* from_main = nullptr;
+
+QOpenGLWidget* the_view() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<QMainWindow*>(w); frame && frame->isVisible())
+            return qobject_cast<QOpenGLWidget*>(frame->centralWidget());
+    return nullptr;
+}
+
+void timed_present() {
+    if (watch && watch == from_main) {
+        // the start-up's first present: note when the toolkit puts it on the window
+        static QMetaObject::Connection shown;
+        if (QOpenGLWidget* view = the_view())
+            shown = QObject::connect(view, &QOpenGLWidget::frameSwapped, [] {
+                first_shown_ms = from_main->ms();
+                QObject::disconnect(shown);
+                QCoreApplication::exit(0);
+            });
+    }
+    window_present();
+    if (watch) {
+        first_present_ms = watch->ms();
+        watch = nullptr;
+    }
+}
+
+// Lets the toolkit finish what showing the window started (layout, expose).
+void settle(int ms) {
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+    stop.start(ms);
+    QApplication::exec();
+}
+
+bool answer_sample(bool, const std::string&, const std::string&, std::string& chosen) {
+    chosen = SAMPLE_DAT;
+    return true;
+}
+
+bench::stopwatch* load_watch = nullptr;
+double load_ms = 0.0;
+
+void stop_at_message(const char* text, const char*) {
+    if (load_watch && std::strcmp(text, "Load complete") == 0) load_ms = load_watch->ms();
+    load_watch = nullptr;
+}
+
+void BM_LoadDataToLoadComplete(benchmark::State& state) {
+    set_file_dialog_handler(answer_sample);
+    message_fn old = set_message_handler(stop_at_message);
+    for (auto _ : state) {
+        bench::stopwatch w;
+        load_watch = &w;
+        load_ms = -1.0;
+        send_message(app_state.main_window, WM_COMMAND, CMD_LOAD_DATA, 0);
+        if (load_ms < 0) {
+            state.SkipWithError("no \"Load complete\"");
+            break;
+        }
+        state.SetIterationTime(load_ms / 1000.0);
+    }
+    set_message_handler(old);
+    set_file_dialog_handler(nullptr);
+}
+
+void BM_WarmStartToFirstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        quit_app();
+        run_message_loop();  // the quit is posted already: returns at once
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        reset_app_state();
+        bench::stopwatch w;
+        watch = &w;
+        if (!app_start()) {
+            state.SkipWithError("no window");
+            break;
+        }
+        state.SetIterationTime(first_present_ms / 1000.0);  // drawn, in the warm toolkit
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bench::stopwatch clock;
+    from_main = &clock;
+    watch = &clock;
+    set_current_directory(PLEXAR_SOURCE_DIR);  // the program reads ./data
+    std::string why;
+    if (!platform_start(argc, argv, &why)) {
+        std::fprintf(stderr, "bench_app: %s\n", why.c_str());
+        return 1;
+    }
+    window_present = set_present_handler(timed_present);
+    if (!app_start()) return 1;
+    if (first_shown_ms < 0) {
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        QApplication::exec();
+    }
+    double from_process = bench::ms_since_process_start() - (clock.ms() - first_shown_ms);
+    settle(500);
+    bench::report("plexar", first_present_ms, first_shown_ms, from_process, bench::status_kb("VmRSS"),
+                  bench::status_kb("VmHWM"));
+
+    bool startup_only = argc > 1 && std::strcmp(argv[1], "--startup-only") == 0;
+    if (!startup_only) {
+        benchmark::RegisterBenchmark("LoadDataToLoadComplete", BM_LoadDataToLoadComplete)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("WarmStartToFirstFrame", BM_WarmStartToFirstFrame)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    quit_app();
+    return run_message_loop();
+}
