@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <limits>
 #include <vector>
 
 #include "data/data.h"
@@ -22,7 +21,7 @@ namespace {
 
 using rgb = std::array<int, 3>;
 const rgb BACKGROUND = {160, 160, 160}, WHITE = {255, 255, 255};  // clear colour 0.6275
-const rgb OUTSIDE = {196, 206, 216}, LAND = {250, 242, 214};
+const rgb OUTSIDE = {196, 206, 216}, LAND = {250, 242, 214}, HALF_LAND = {125, 121, 107};
 const int BREWSTER = 21, HARRIS = 100;  // Brewster has open land around it
 
 testing::AssertionResult near(const rgb& a, const rgb& b, int tolerance) {  // reports the colour seen
@@ -79,10 +78,11 @@ void expect_striped_side(int county, double h, double yaw, const rgb& face) {
     };
     for (int k = 0; k < static_cast<int>(h); ++k) {
         EXPECT_TRUE(near(p.at(at(k + 0.44)), face, 3)) << "unit " << k;
-        int column = at(k + 0.9375).column(), low = at(k + 0.875).row(), high = at(k + 1.0).row(), darkest = 255;
-        for (int row = std::min(low, high); row <= std::max(low, high); ++row)  // the band is 1-2 pixels high
-            darkest = std::min(darkest, *std::max_element(p.at(column, row).begin(), p.at(column, row).end()));
-        EXPECT_LE(darkest, 40) << "no dark band in unit " << k;
+        int column = at(k + 0.9375).column(), low = at(k + 0.875).row(), high = at(k + 1.0).row();
+        bool dark = false;  // the band is one or two pixels high
+        for (int row = std::min(low, high); row <= std::max(low, high); ++row)
+            dark = dark || near(p.at(column, row), {0, 0, 0}, 40);
+        EXPECT_TRUE(dark) << "no dark band in unit " << k;
     }
     EXPECT_FALSE(near(p.at(at(h * 1.03)), face, 8)) << "the side goes on above its top";
 }
@@ -111,7 +111,7 @@ TEST_F(RenderTest, WithoutAMapFileTheMapIsWhiteAndTheLossIsReportedOnce) {
     build_scene();
     std::filesystem::current_path(home);
     ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].first + " / " + messages.messages()[0].second, "make_map() - can't read map! / ERROR!");
+    EXPECT_EQ(messages.messages()[0], (std::pair<std::string, std::string>("make_map() - can't read map!", "ERROR!")));
     const picture p = read_back();
     EXPECT_EQ(p.at(0, 0), BACKGROUND);
     for (auto [x, y] : {std::pair{100.0, 100.0}, {700.0, 1250.0}, {1850.0, 700.0}})
@@ -138,14 +138,13 @@ TEST_F(RenderTest, NegativeAndUndefinedValuesHaveYellowSides) {
     // NaN and -inf stand at the minimum height like -0.05, +inf like 0.05.
     const std::array<double, 2> side = frame_bar_side(BREWSTER, 1, 0);
     auto draw_with = [](float v) { return record_table[BREWSTER].values[0] = v, build_scene(), read_back(); };
-    const float inf = std::numeric_limits<float>::infinity();
-    const picture nan = draw_with(std::nanf("")), small_negative = draw_with(-0.05f), small = draw_with(0.05f);
+    const picture nan = draw_with(NAN), small_negative = draw_with(-0.05f), small = draw_with(0.05f);
     EXPECT_TRUE(near(nan.at(side[0], side[1], 0.05), grey(0.9, false), 3));
     EXPECT_TRUE(near(nan.at(side[0], side[1], 0.5), LAND, 3)) << "the side goes on above 0.1";
     EXPECT_TRUE(near(small.at(side[0], side[1], 0.05), grey(0.9), 3));
     EXPECT_TRUE(nan.bytes == small_negative.bytes);
-    EXPECT_TRUE(draw_with(-inf).bytes == small_negative.bytes);
-    EXPECT_TRUE(draw_with(inf).bytes == small.bytes);
+    EXPECT_TRUE(draw_with(-INFINITY).bytes == small_negative.bytes);
+    EXPECT_TRUE(draw_with(INFINITY).bytes == small.bytes);
 }
 
 TEST_F(RenderTest, HighlightedTopShowsTheMapAtHalfBrightness) {
@@ -155,9 +154,8 @@ TEST_F(RenderTest, HighlightedTopShowsTheMapAtHalfBrightness) {
     app_state.view_distance = 400.0f;
     init_scene();
     const picture p = read_back();
-    const rgb half = {LAND[0] / 2, LAND[1] / 2, LAND[2] / 2};
-    EXPECT_TRUE(near(p.at(1579, 529, MIN_BAR_HEIGHT), half, 2));
-    EXPECT_TRUE(near(p.at(1582.5, 532.5, MIN_BAR_HEIGHT), half, 2));  // near a corner
+    EXPECT_TRUE(near(p.at(1579, 529, MIN_BAR_HEIGHT), HALF_LAND, 2));
+    EXPECT_TRUE(near(p.at(1582.5, 532.5, MIN_BAR_HEIGHT), HALF_LAND, 2));  // near a corner
     EXPECT_TRUE(near(p.at(1587, 529, 0), LAND, 2));                  // just off the top
     EXPECT_TRUE(near(p.at(1617, 570, MIN_BAR_HEIGHT), LAND, 2));     // Liberty's top
 }
