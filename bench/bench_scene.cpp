@@ -99,6 +99,14 @@ void rebuild_scene(benchmark::State& state) {
 }
 BENCHMARK(rebuild_scene)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The lists alone, from the county values as they stand.
+void compile_lists(benchmark::State& state) {
+    if (!the_view()) return state.SkipWithError("no OpenGL context");
+    for (auto _ : state) compile_scene_lists();
+    glFinish();
+}
+BENCHMARK(compile_lists)->Unit(benchmark::kMicrosecond);
+
 // A click: the inverse view read back from GL and 254 plane tests, at pixels
 // over the map (hits) and beside it (misses).
 void pick(benchmark::State& state) {

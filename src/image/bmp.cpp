@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <system_error>
 #include <vector>
 
@@ -79,28 +78,27 @@ int read_bmp(std::FILE* file, const char* path, rgb_image* image) {
     std::uintmax_t actual = std::filesystem::file_size(path, ec);
     if (!ec && actual < size) return 0;
 
-    std::vector<unsigned char> row;
-    try {
-        row.resize(stride);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
     rgb_image loaded{};
     if (!image_alloc(width, static_cast<int32_t>(rows), 3, &loaded)) return 0;
-
     std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
+
+    // Rows go straight into the picture (flipped into place for a top-down
+    // file) and their blue and red swap there; a row with pad bytes passes
+    // through a row buffer. A row cut short would leave undefined bytes.
+    std::vector<unsigned char> padded(stride != row_bytes ? stride : 0);  // at most 49,155 bytes
     for (int64_t r = 0; r < rows; ++r) {
-        // A row cut short would leave undefined bytes in the picture.
-        if (std::fread(row.data(), 1, stride, file) != stride) {
+        int64_t y = top_down ? rows - 1 - r : r;
+        unsigned char* out = loaded.pixels + static_cast<std::size_t>(y) * row_bytes;
+        unsigned char* in = padded.empty() ? out : padded.data();
+        if (std::fread(in, 1, stride, file) != stride) {
             image_free(&loaded);
             return 0;
         }
-        int64_t y = top_down ? rows - 1 - r : r;
-        unsigned char* out = loaded.pixels + static_cast<std::size_t>(y) * row_bytes;
         for (std::size_t i = 0; i < row_bytes; i += 3) {
-            out[i] = row[i + 2];
-            out[i + 1] = row[i + 1];
-            out[i + 2] = row[i];
+            unsigned char blue = in[i];
+            out[i + 1] = in[i + 1];
+            out[i] = in[i + 2];
+            out[i + 2] = blue;
         }
     }
     *image = loaded;

@@ -248,6 +248,11 @@ pl_window* create_frame_window(const char* title, int width, int height, window_
     frame->setWindowTitle(QString::fromUtf8(title));
     auto* view = new view_widget(window);
     frame->setCentralWidget(view);
+    // The menu bar takes its room from the start, so that attaching the menu
+    // later does not resize the view (and draw every frame of start-up twice).
+    QMenuBar probe;
+    probe.addAction(QStringLiteral("File"));
+    frame->menuBar()->setMinimumHeight(probe.sizeHint().height());
     frame->resize(width, height);
     window->widget = frame;
     window->view = view;

@@ -95,7 +95,12 @@ int make_map(const char* file_name) {
 void build_scene() {
     clear_values();
     apply_field();
+    compile_scene_lists();
+    draw_frame();
+    present_frame();
+}
 
+void compile_scene_lists() {
     // Each county's footprint and height, computed once for both lists.
     corner corners[COUNTY_COUNT][4];
     float heights[COUNTY_COUNT];
@@ -155,9 +160,6 @@ void build_scene() {
     }
     glEnd();
     glEndList();
-
-    draw_frame();
-    present_frame();
 }
 
 void release_scene(bool with_textures) {

@@ -33,6 +33,9 @@ int make_map(const char* file_name);
 // or the height scale may have changed.
 void build_scene();
 
+// Recompiles LIST_MAP and LIST_BARS from the county table as it stands.
+void compile_scene_lists();
+
 // Deletes both lists and, when with_textures is set, both textures.
 void release_scene(bool with_textures);
 

@@ -23,7 +23,7 @@ TEST(ReplaceFile, WritesThroughSymbolicLinksAndKeepsTheLink) {
 }
 
 TEST(ReplaceFile, KeepsTheModeOfAReplacedFileAndGivesNewFilesTheUsualOne) {
-    test::scratch_dir dir;
+    test::scratch_dir dir;  // a private file must not become readable by others, nor a shared one private
     test::write_file(dir / "kept", "a");
     fs::permissions(dir / "kept", fs::perms(0640));
     ASSERT_TRUE(replace_file(dir / "kept", "b", 1));
