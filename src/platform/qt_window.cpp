@@ -196,7 +196,10 @@ void present_view() {
 // say so in plain words and exit with a failure code instead of a core dump.
 void on_qt_message(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "Plexar cannot start: %s\n", qPrintable(text));
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "Plexar cannot start: no window can be opened on the display%s%s%s.\n(%s)\n",
+                     display ? " \"" : "", display ? display : "", display ? "\"" : "",
+                     qPrintable(text.section('\n', 0, 0)));
         std::_Exit(1);
     }
     if (type != QtDebugMsg && type != QtInfoMsg) std::fprintf(stderr, "%s\n", qPrintable(text));

@@ -1,69 +1,92 @@
-// plexar-cli convert, run as a user runs it.
+// plexar-cli render as a user runs it: the file it writes, read here byte by byte, and its failures.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 
+#include "scene/view_math.h"
 #include "test_util.h"
 
 namespace {
 
-struct run_result {
-    int exit_code;
-    std::string errors;
-};
+using rgb = std::array<int, 3>;
+const rgb BACKGROUND = {160, 160, 160}, OUTSIDE = {196, 206, 216}, WHITE = {255, 255, 255};
+const std::string SAMPLE = "'" PLEXAR_SOURCE_DIR "/data/sample/texas.dat' ";
 
-run_result run_cli(const std::string& args) {
-    std::string command = std::string(PLEXAR_CLI) + " " + args + " 2>&1 >/dev/null";
-    std::FILE* p = popen(command.c_str(), "r");
-    std::string out;
-    char buf[256];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+// Runs "plexar-cli render ARGS" in folder (by default the one holding data/): exit code, standard error.
+std::pair<int, std::string> render(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
+    std::FILE* p = popen(("cd '" + folder + "' && " PLEXAR_CLI " render " + args + " 2>&1 >/dev/null").c_str(), "r");
+    std::string errors;
+    for (int c; (c = std::fgetc(p)) != EOF;) errors += static_cast<char>(c);
     int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, errors};
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+// The pixel at window point (x, y) of a BMP file: rows bottom-up, padded to 4 bytes, blue first.
+rgb pixel(const std::string& bmp, int width, double x, double y) {
+    std::string p = bmp.substr(54 + int(y) * ((width * 3 + 3) / 4 * 4) + int(x) * 3, 3);
+    return {uint8_t(p.at(2)), uint8_t(p[1]), uint8_t(p[0])};
+}
 
-const std::string SAMPLE = PLEXAR_SOURCE_DIR "/data/sample/texas";
+TEST(CliRender, OddSizeGivesAPaddedBmpOfTheChosenView) {
+    test::scratch_dir dir;
+    auto [code, errors] = render(SAMPLE + "'" + dir / "odd.bmp" + "' --size 101x75 --tilt 30 --yaw 150 "
+                                 "--distance 4000 --center 900,700 --scale 5");
+    ASSERT_EQ(std::pair(code, errors), std::pair(0, std::string()));
+    const std::string f = test::read_file(dir / "odd.bmp");
+    ASSERT_EQ(f.size(), 54u + 304 * 75);  // 303 bytes a row, padded to 304
+    EXPECT_EQ(f.substr(0, 34), std::string("BM\x46\x59\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x65\0\0\0\x4B\0\0\0"
+                                           "\x01\0\x18\0\0\0\0\0", 34));  // size 22854, 101 x 75, 24 bits
+    EXPECT_EQ(pixel(f, 101, 100, 74), BACKGROUND);  // the last pixel before a row's padding
+    const test::window_point corner = test::project({4000, 30, 150, 900, 700, 101, 75}, 100, 100, 0);
+    EXPECT_EQ(pixel(f, 101, corner.x, corner.y), OUTSIDE);  // red and blue differ: swapped bytes would show
+}
+
+TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightness) {
+    test::scratch_dir dir;
+    const std::string view = " --size 256x192 --center 1579,529 --distance 400 --scale 3";  // Harris, bars low
+    ASSERT_EQ(render(SAMPLE + "'" + dir / "plain.bmp" + "'" + view).first, 0);
+    ASSERT_EQ(render(SAMPLE + "'" + dir / "selected.bmp" + "'" + view + " --select 100").first, 0);
+    const std::string plain = test::read_file(dir / "plain.bmp"), selected = test::read_file(dir / "selected.bmp");
+    const test::window_point harris = test::project({400, 0, 0, 1579, 529, 256, 192}, 1579, 529, 0);
+    const test::window_point liberty = test::project({400, 0, 0, 1579, 529, 256, 192}, 1617, 570, 0);
+    const rgb full = pixel(plain, 256, harris.x, harris.y), half = pixel(selected, 256, harris.x, harris.y);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(half[i], full[i] / 2, 2) << i;
+    EXPECT_EQ(pixel(selected, 256, liberty.x, liberty.y), pixel(plain, 256, liberty.x, liberty.y));
+}
+
+TEST(CliRender, BadOptionsAndUnreadableDataExitWithOneAndWriteNothing) {
+    test::scratch_dir dir;
+    test::write_file(dir / "figures.txt", "not a record file");
+    const std::string out = " '" + dir / "out.bmp" + "' ";
+    const std::pair<std::string, const char*> cases[] = {  // options for the sample, or a data file in dir
+        {"--tilt 91", "bad value for --tilt"}, {"--size 0x10", "bad value for --size"},
+        {"--field 25", "bad value for --field"}, {"--select 254", "bad value for --select"},
+        {"--distance nan", "bad value for --distance"}, {"--bogus 1", "unknown option --bogus"},
+        {"--size 64x64 --tilt", "missing value after --tilt"}, {"missing.dat", "read_records(): fopen error"},
+        {"figures.txt", "cannot tell the file type"}};
+    for (const auto& [args, message] : cases) {
+        auto [code, errors] = render(args.starts_with("--") ? SAMPLE + out + args : "'" + dir / args + "'" + out);
+        EXPECT_EQ(code, 1) << args;
+        EXPECT_NE(errors.find(message), std::string::npos) << args << "\n" << errors;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp")) << args;
+    }
+}
+
+TEST(CliRender, OutsideTheProgramFolderItReportsTheMissingFilesAndDrawsAWhiteMap) {
+    test::scratch_dir dir;
+    auto [code, errors] = render(SAMPLE + "out.bmp --size 64x48", dir.path().string());
+    EXPECT_EQ(code, 0) << errors;
+    EXPECT_NE(errors.find("make_map() - can't read map!"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("init_query() - can't read fields!"), std::string::npos) << errors;
+    const std::string f = test::read_file(dir / "out.bmp");
+    ASSERT_EQ(f.size(), 54u + 192 * 48);
+    const test::window_point map = test::project({2850, 0, 0, 941, 694, 64, 48}, 100, 100, 0);
+    EXPECT_EQ(pixel(f, 64, map.x, map.y), WHITE);
+    EXPECT_EQ(pixel(f, 64, 0, 0), BACKGROUND);
+}
 
 }  // namespace
-
-TEST(CliConvert, TheSampleConvertsBothWaysToTheShippedFilesByteForByte) {
-    test::scratch_dir dir;
-    run_result r = run_cli("convert " + quoted(SAMPLE + ".csv") + " " + quoted(dir / "from csv.dat"));
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
-    EXPECT_EQ(r.errors, "");
-    r = run_cli("convert " + quoted(dir / "from csv.dat") + " " + quoted(dir / "back.csv"));
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
-    EXPECT_EQ(test::read_file(dir / "back.csv"), test::read_file(SAMPLE + ".csv"));
-
-    // the shipped .dat carries more than six decimals; its CSV is the shipped CSV
-    r = run_cli("convert " + quoted(SAMPLE + ".dat") + " " + quoted(dir / "x.CSV"));
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
-    EXPECT_EQ(test::read_file(dir / "x.CSV"), test::read_file(SAMPLE + ".csv"));
-    r = run_cli("convert " + quoted(SAMPLE + ".dat") + " " + quoted(dir / "copy.dat"));
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
-    EXPECT_EQ(test::read_file(dir / "copy.dat"), test::read_file(SAMPLE + ".dat"));
-}
-
-TEST(CliConvert, FailuresExitWithOneAndSayWhy) {
-    test::scratch_dir dir;
-    run_result r = run_cli("convert " + quoted(dir / "missing.dat") + " " + quoted(dir / "out.csv"));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(r.errors.find("read_records(): fopen error"), std::string::npos) << r.errors;
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.csv"));
-
-    r = run_cli("convert " + quoted(SAMPLE + ".dat") + " " + quoted(dir / "no/folder/out.csv"));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(r.errors.find("cannot write"), std::string::npos) << r.errors;
-
-    r = run_cli("convert " + quoted(SAMPLE + ".dat") + " " + quoted(dir / "out.txt"));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(r.errors.find("out.txt"), std::string::npos) << r.errors;
-
-    EXPECT_EQ(run_cli("").exit_code, 1);
-    EXPECT_EQ(run_cli("convert onlyone.dat").exit_code, 1);
-}
