@@ -24,10 +24,7 @@ public:
         if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
         path_ = templ;
     }
-    ~scratch_dir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~scratch_dir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
@@ -35,25 +32,15 @@ private:
     std::filesystem::path path_;
 };
 
-inline std::vector<std::pair<std::string, std::string>>& shown_messages() {
-    static std::vector<std::pair<std::string, std::string>> messages;
-    return messages;
-}
+using message_list = std::vector<std::pair<std::string, std::string>>;
+inline message_list shown;
 
 // Records every message box (text, caption) instead of showing it.
-class message_recorder {
-public:
-    message_recorder() {
-        shown_messages().clear();
-        previous_ = set_message_handler([](const char* text, const char* caption) {
-            shown_messages().emplace_back(text, caption);
-        });
-    }
-    ~message_recorder() { set_message_handler(previous_); }
-    const std::vector<std::pair<std::string, std::string>>& messages() const { return shown_messages(); }
-
-private:
-    message_fn previous_;
+struct message_recorder {
+    message_fn previous = set_message_handler([](const char* t, const char* c) { shown.emplace_back(t, c); });
+    message_recorder() { shown.clear(); }
+    ~message_recorder() { set_message_handler(previous); }
+    const message_list& messages() const { return shown; }
 };
 
 inline std::string read_file(const std::string& path) {
@@ -61,9 +48,6 @@ inline std::string read_file(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+inline void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 }  // namespace test

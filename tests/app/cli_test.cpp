@@ -1,4 +1,4 @@
-// plexar-cli render as a user runs it: the file it writes, read here byte by byte, and its failures.
+// plexar-cli convert and render as a user runs them: the files they write, read here byte by byte, and their failures.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -16,13 +16,16 @@ using rgb = std::array<int, 3>;
 const rgb BACKGROUND = {160, 160, 160}, OUTSIDE = {196, 206, 216}, WHITE = {255, 255, 255};
 const std::string SAMPLE = "'" PLEXAR_SOURCE_DIR "/data/sample/texas.dat' ";
 
-// Runs "plexar-cli render ARGS" in folder (by default the one holding data/): exit code, standard error.
-std::pair<int, std::string> render(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
-    std::FILE* p = popen(("cd '" + folder + "' && " PLEXAR_CLI " render " + args + " 2>&1 >/dev/null").c_str(), "r");
+// Runs "plexar-cli ARGS" in folder (by default the one holding data/): exit code, standard error.
+std::pair<int, std::string> cli(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
+    std::FILE* p = popen(("cd '" + folder + "' && " PLEXAR_CLI " " + args + " 2>&1 >/dev/null").c_str(), "r");
     std::string errors;
     for (int c; (c = std::fgetc(p)) != EOF;) errors += static_cast<char>(c);
     int status = pclose(p);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, errors};
+}
+std::pair<int, std::string> render(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
+    return cli("render " + args, folder);
 }
 
 // The pixel at window point (x, y) of a BMP file: rows bottom-up, padded to 4 bytes, blue first.
@@ -31,11 +34,39 @@ rgb pixel(const std::string& bmp, int width, double x, double y) {
     return {uint8_t(p.at(2)), uint8_t(p[1]), uint8_t(p[0])};
 }
 
+const std::string TEXAS = PLEXAR_SOURCE_DIR "/data/sample/texas";
+const std::pair<int, std::string> OK = {0, ""};
+
+TEST(CliConvert, TheSampleConvertsBothWaysToTheShippedFilesByteForByte) {
+    test::scratch_dir dir;
+    auto convert = [&](const std::string& from, const std::string& to) { return cli("convert '" + from + "' '" + to + "'"); };
+    ASSERT_EQ(convert(TEXAS + ".csv", dir / "from csv.dat"), OK);
+    ASSERT_EQ(convert(dir / "from csv.dat", dir / "back.csv"), OK);
+    EXPECT_EQ(test::read_file(dir / "back.csv"), test::read_file(TEXAS + ".csv"));
+    // the shipped .dat carries more than six decimals; its CSV is the shipped CSV
+    ASSERT_EQ(convert(TEXAS + ".dat", dir / "x.CSV"), OK);
+    EXPECT_EQ(test::read_file(dir / "x.CSV"), test::read_file(TEXAS + ".csv"));
+    ASSERT_EQ(convert(TEXAS + ".dat", dir / "copy.dat"), OK);
+    EXPECT_EQ(test::read_file(dir / "copy.dat"), test::read_file(TEXAS + ".dat"));
+
+    // failures exit with 1 and say why
+    for (auto [from, to, message] : {std::tuple{dir / "missing.dat", dir / "out.csv", "read_records(): fopen error"},
+                                     {TEXAS + ".dat", dir / "no/folder/out.csv", "cannot write"},
+                                     {TEXAS + ".dat", dir / "out.txt", "out.txt"}}) {
+        auto [code, errors] = convert(from, to);
+        EXPECT_EQ(code, 1) << to;
+        EXPECT_NE(errors.find(message), std::string::npos) << errors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.csv"));
+    EXPECT_EQ(cli("").first, 1);
+    EXPECT_EQ(cli("convert onlyone.dat").first, 1);
+}
+
 TEST(CliRender, OddSizeGivesAPaddedBmpOfTheChosenView) {
     test::scratch_dir dir;
     auto [code, errors] = render(SAMPLE + "'" + dir / "odd.bmp" + "' --size 101x75 --tilt 30 --yaw 150 "
                                  "--distance 4000 --center 900,700 --scale 5");
-    ASSERT_EQ(std::pair(code, errors), std::pair(0, std::string()));
+    ASSERT_EQ(std::pair(code, errors), OK);
     const std::string f = test::read_file(dir / "odd.bmp");
     ASSERT_EQ(f.size(), 54u + 304 * 75);  // 303 bytes a row, padded to 304
     EXPECT_EQ(f.substr(0, 34), std::string("BM\x46\x59\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x65\0\0\0\x4B\0\0\0"
@@ -51,8 +82,8 @@ TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightness) {
     ASSERT_EQ(render(SAMPLE + "'" + dir / "plain.bmp" + "'" + view).first, 0);
     ASSERT_EQ(render(SAMPLE + "'" + dir / "selected.bmp" + "'" + view + " --select 100").first, 0);
     const std::string plain = test::read_file(dir / "plain.bmp"), selected = test::read_file(dir / "selected.bmp");
-    const test::window_point harris = test::project({400, 0, 0, 1579, 529, 256, 192}, 1579, 529, 0);
-    const test::window_point liberty = test::project({400, 0, 0, 1579, 529, 256, 192}, 1617, 570, 0);
+    const test::camera cam = {400, 0, 0, 1579, 529, 256, 192};
+    const test::window_point harris = test::project(cam, 1579, 529, 0), liberty = test::project(cam, 1617, 570, 0);
     const rgb full = pixel(plain, 256, harris.x, harris.y), half = pixel(selected, 256, harris.x, harris.y);
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(half[i], full[i] / 2, 2) << i;
     EXPECT_EQ(pixel(selected, 256, liberty.x, liberty.y), pixel(plain, 256, liberty.x, liberty.y));

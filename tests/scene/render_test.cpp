@@ -50,17 +50,15 @@ picture read_back() {
     image_free(&image);
     return p;
 }
+picture first_frame(int width, int height) { return set_projection(width, height), init_scene(), read_back(); }
 
 // Aims from a tilt of 60 at the whole side of a bar (scene height h) that the yaw
 // turns to the eye (0: y = Y - 5, 90: x = X + 5, ...); returns the side's middle.
 std::array<double, 2> frame_bar_side(int county, double h, double yaw) {
     const double rad = yaw * std::acos(-1.0) / 180.0, drawn = 4.0 * std::max(h, 1.0), beyond = 154.0 / 160.0 * drawn;
     const double fx = county_table[county].x + 5.0 * std::sin(rad), fy = county_table[county].y - 5.0 * std::cos(rad);
-    app_state.view_tilt = 60.0f;
-    app_state.view_yaw = static_cast<float>(yaw);
-    app_state.view_distance = static_cast<float>(530.0 / 160.0 * drawn);
-    app_state.view_center = {static_cast<float>(fx - beyond * std::sin(rad)),
-                             static_cast<float>(fy + beyond * std::cos(rad)), 0.0f};
+    app_state.view_tilt = 60.0f, app_state.view_yaw = float(yaw), app_state.view_distance = float(530.0 / 160.0 * drawn);
+    app_state.view_center = {float(fx - beyond * std::sin(rad)), float(fy + beyond * std::cos(rad)), 0.0f};
     return {fx, fy};
 }
 
@@ -68,10 +66,8 @@ std::array<double, 2> frame_bar_side(int county, double h, double yaw) {
 // the top eighth of each unit, and no face above the bar's top.
 void expect_striped_side(int county, double h, double yaw, const rgb& face) {
     const std::array<double, 2> side = frame_bar_side(county, h, yaw);
-    draw_frame();
-    const picture p = read_back();
-    const test::camera cam = test::current_camera();
-    auto at = [&](double z) {
+    const picture p = (draw_frame(), read_back());
+    auto at = [&, cam = test::current_camera()](double z) {
         test::window_point w = test::project(cam, side[0], side[1], z);
         EXPECT_TRUE(w.inside) << "the framing misses height " << z;
         return w;
@@ -90,9 +86,7 @@ void expect_striped_side(int county, double h, double yaw, const rgb& face) {
 using RenderTest = test::gl_test;
 
 TEST_F(RenderTest, InitialViewShowsTheMapTexelsOnGrey) {
-    set_projection(512, 384);
-    init_scene();
-    const picture p = read_back();
+    const picture p = first_frame(512, 384);
     ASSERT_EQ(std::pair(p.width, p.height), std::pair(512, 384));
     for (auto [c, r] : {std::pair{0, 0}, {511, 0}, {0, 383}, {511, 383}}) EXPECT_EQ(p.at(c, r), BACKGROUND);
     // A map flipped up-down or left-right would put the other colour in the panhandle.
@@ -110,15 +104,14 @@ TEST_F(RenderTest, WithoutAMapFileTheMapIsWhiteAndTheLossIsReportedOnce) {
     init_scene();
     build_scene();
     std::filesystem::current_path(home);
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0], (std::pair<std::string, std::string>("make_map() - can't read map!", "ERROR!")));
+    EXPECT_EQ(messages.messages(), test::message_list({{"make_map() - can't read map!", "ERROR!"}}));
     const picture p = read_back();
     EXPECT_EQ(p.at(0, 0), BACKGROUND);
     for (auto [x, y] : {std::pair{100.0, 100.0}, {700.0, 1250.0}, {1850.0, 700.0}})
         EXPECT_EQ(p.at(x, y, 0), WHITE) << x << ", " << y;
 }
 
-TEST_F(RenderTest, TallBarSidesAreStripedInOneGreyPerSide) {
+TEST_F(RenderTest, BarSidesAreStripedInOneGreyPerSideAndYellowForNegativeAndUndefinedValues) {
     record_table[BREWSTER].values[0] = 40.0f;
     set_projection(1024, 768);
     init_scene();
@@ -126,13 +119,9 @@ TEST_F(RenderTest, TallBarSidesAreStripedInOneGreyPerSide) {
         SCOPED_TRACE("yaw " + std::to_string(yaw));
         expect_striped_side(BREWSTER, 40, yaw, grey(g));
     }
-}
-
-TEST_F(RenderTest, NegativeAndUndefinedValuesHaveYellowSides) {
-    record_table[BREWSTER].values[0] = -40.0f;
-    app_state.height_scale = 0.1f;  // 4 units tall
-    set_projection(512, 384);
-    init_scene();
+    // Negative and undefined values have yellow sides.
+    record_table[BREWSTER].values[0] = -40.0f, app_state.height_scale = 0.1f;  // 4 units tall
+    build_scene();
     expect_striped_side(BREWSTER, 4, 0, grey(0.9, false));
 
     // NaN and -inf stand at the minimum height like -0.05, +inf like 0.05.
@@ -147,30 +136,22 @@ TEST_F(RenderTest, NegativeAndUndefinedValuesHaveYellowSides) {
     EXPECT_TRUE(draw_with(INFINITY).bytes == small.bytes);
 }
 
-TEST_F(RenderTest, HighlightedTopShowsTheMapAtHalfBrightness) {
+TEST_F(RenderTest, HighlightedTopShowsTheMapAtHalfBrightnessAndBuildingAgainGivesTheSamePicture) {
+    test::message_recorder messages;
     county_table[HARRIS].selected = 1;
-    set_projection(256, 192);
-    app_state.view_center = {1579.0f, 529.0f, 0.0f};  // Harris, straight down, about a unit per pixel
-    app_state.view_distance = 400.0f;
-    init_scene();
-    const picture p = read_back();
+    app_state.view_center = {1579.0f, 529.0f, 0.0f}, app_state.view_distance = 400.0f;  // Harris, straight down
+    const picture p = first_frame(256, 192);  // about a unit per pixel
     EXPECT_TRUE(near(p.at(1579, 529, MIN_BAR_HEIGHT), HALF_LAND, 2));
     EXPECT_TRUE(near(p.at(1582.5, 532.5, MIN_BAR_HEIGHT), HALF_LAND, 2));  // near a corner
     EXPECT_TRUE(near(p.at(1587, 529, 0), LAND, 2));                  // just off the top
     EXPECT_TRUE(near(p.at(1617, 570, MIN_BAR_HEIGHT), LAND, 2));     // Liberty's top
-}
 
-TEST_F(RenderTest, BuildingTheSceneAgainGivesTheSamePicture) {
-    test::message_recorder messages;
     ASSERT_EQ(read_records("./data/sample/texas.dat"), 1);
     app_state.active_field = 2;  // median age: every bar a few dozen units tall
     app_state.view_tilt = 45.0f, app_state.view_yaw = 30.0f;
-    set_projection(320, 240);
-    init_scene();
-    const picture first = read_back();
+    const picture first = (build_scene(), read_back());
     county_table[HARRIS].value = 1000.0f;  // each build starts again from the records
-    build_scene();
-    EXPECT_TRUE(read_back().bytes == first.bytes);
+    EXPECT_TRUE((build_scene(), read_back()).bytes == first.bytes);
     EXPECT_TRUE(messages.messages().empty());
 }
 
