@@ -259,7 +259,7 @@ pl_window* create_frame_window(const char* title, int width, int height, window_
     frame->resize(width, height);
     window->widget = frame;
     window->view = view;
-    if (!presenting_view) presenting_view = view;
+    presenting_view = view;  // the newest main window is the one frames are presented on
     return window;
 }
 
