@@ -27,8 +27,6 @@ int8_t parse_scale_entry(const std::string& text) {
 
 }  // namespace
 
-float height_scale_factor(int entry) { return HEIGHT_SCALES[entry]; }
-
 int read_catalogue(const char* path, std::vector<std::string>& labels) {
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return 0;

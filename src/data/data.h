@@ -56,9 +56,6 @@ constexpr int HEIGHT_SCALE_ENTRIES = 6;  // "1:1" .. "100000:1"
 // Default Height Scale entry of each field, from the catalogue; 0 until read.
 extern int8_t field_scale_index[FIELD_COUNT];
 
-// The factor of Height Scale entry 0..5.
-float height_scale_factor(int entry);
-
 // Reads the catalogue: one label per line into labels (in field order) and the
 // line's default entry into field_scale_index. Returns 0 when the file cannot
 // be opened (nothing changes, nothing is shown: the caller reports).

@@ -55,5 +55,3 @@ int ask_save_file(std::string& path, const char* extension) {
     chosen(path);
     return 1;
 }
-
-const std::string& dialog_folder() { return dialog_directory; }

@@ -19,6 +19,3 @@ int ask_open_file(std::string& path, const char* extension);
 // not end with it exactly (case counts). A file of the resulting name that
 // already exists is replaced only when the user agrees. Returns 1 or 0 as above.
 int ask_save_file(std::string& path, const char* extension);
-
-// The folder the next dialog opens in, with its trailing slash after a choice.
-const std::string& dialog_folder();

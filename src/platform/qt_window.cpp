@@ -11,13 +11,11 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "platform/qt_layer.h"
@@ -368,8 +366,6 @@ bool set_current_directory(const std::string& path) {
     std::filesystem::current_path(path, ec);
     return !ec;
 }
-
-void sleep_ms(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 // ---- For the dialogs -------------------------------------------------------------
 

@@ -93,4 +93,3 @@ void set_menu(pl_window* window, pl_menu* bar);
 
 std::string current_directory();
 bool set_current_directory(const std::string& path);
-void sleep_ms(int milliseconds);
