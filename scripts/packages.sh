@@ -1,23 +1,64 @@
-# Installs the Debian packages named as arguments that are not installed yet.
-# Sourced by the run and test scripts.
-ensure_packages() {
-    local missing=()
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
+# The Debian packages the build, the tests and the viewer need, and the one
+# routine that installs those that are missing. Sourced by the run and test
+# scripts.
 
-# What building the viewer and its companion needs: compilers, Qt 6, OpenGL
-# and EGL with Mesa's drivers, a font.
-BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
+# Building the viewer and its companion: compilers, Qt 6 (Widgets, OpenGL
+# widgets, print support; qt6-base-dev only recommends its OpenGL headers),
+# OpenGL and EGL with Mesa's drivers, GoogleTest, Google Benchmark, a font.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libqt6opengl6-dev
                 libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0 fonts-dejavu-core)
 # A virtual display, and tools to drive it and take pictures of it.
 DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The fuzzers (clang's libFuzzer) and a German locale for the locale tests.
 TEST_PACKAGES=(clang libclang-rt-14-dev locales)
+
+# How to build by hand, for systems where the scripts cannot install.
+manual_build_help() {
+    cat >&2 <<'EOF'
+Then build and test by hand from the project's folder:
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j2
+    xvfb-run -a ctest --test-dir build --output-on-failure
+    ./build/plexar          (from this folder, where it finds data/)
+The README's section "Other Linux systems" says what each package is for.
+EOF
+}
+
+# ensure_packages PACKAGE...: installs those of the named packages that are not
+# installed yet, as root or through sudo. Where it cannot, it says which
+# packages are missing and how to go on, and returns non-zero.
+ensure_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=() why=""
+    if ! command -v apt-get >/dev/null 2>&1; then
+        why="this system has no apt-get (the scripts install Debian packages)"
+    elif [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1; then
+            sudo=(sudo)
+        else
+            why="installing needs root, and this system has no sudo"
+        fi
+    fi
+    if [ -n "$why" ]; then
+        echo "error: these packages are missing, and $why:" >&2
+        echo "    ${missing[*]}" >&2
+        echo "Install them (or your system's equivalents), for example as root:" >&2
+        echo "    apt-get install ${missing[*]}" >&2
+        manual_build_help
+        return 1
+    fi
+
+    echo "Installing ${missing[*]}"
+    if ! "${sudo[@]}" apt-get update -qq ||
+       ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}" >/dev/null; then
+        echo "error: apt-get could not install: ${missing[*]}" >&2
+        manual_build_help
+        return 1
+    fi
+}
