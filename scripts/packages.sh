@@ -4,9 +4,11 @@
 
 # Building the viewer and its companion: compilers, Qt 6 (Widgets, OpenGL
 # widgets, print support; qt6-base-dev only recommends its OpenGL headers),
-# OpenGL and EGL with Mesa's drivers, GoogleTest, Google Benchmark, a font.
+# OpenGL and EGL with Mesa's drivers, GoogleTest, Google Benchmark, fonts
+# (Liberation Sans stands in for the dialogs' MS Sans Serif).
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libqt6opengl6-dev
-                libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0 fonts-dejavu-core)
+                libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0 fonts-dejavu-core
+                fonts-liberation2)
 # A virtual display, and tools to drive it and take pictures of it.
 DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The fuzzers (clang's libFuzzer) and a German locale for the locale tests.

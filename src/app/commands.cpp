@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "data/data.h"
 #include "image/file_dialog.h"
+#include "panels/panels.h"
 #include "platform/modal.h"
 #include "scene/scene.h"
 
@@ -23,6 +24,7 @@ void load_file(const char* extension, int (*read)(const char*), const char* fail
         message_box(failure, "Error");
         return;
     }
+    refresh_query_panel(app_state.query_panel);
     build_scene();
     message_box(success, "Info");
 }
@@ -78,15 +80,28 @@ void on_command(wparam w) {
     case CMD_SAVE_DATA:
         cmd_save_data();
         break;
+    case CMD_ABOUT:
+        show_window(app_state.about_box);
+        break;
     case CMD_QUIT:
         quit_app();
         return;  // the window and its context are gone: nothing to draw
+    case CMD_SHOW_GIS_PANEL:
+        show_window(app_state.gis_panel);
+        break;
+    case CMD_SHOW_QUERY_PANEL:
+        show_window(app_state.query_panel);
+        break;
+    case CMD_SHOW_INFO_PANEL:
+        show_window(app_state.info_panel);
+        break;
     case CMD_DEFAULT_LOCATION:
         // only the look-at point returns home; distance, turn and tilt stay
         app_state.view_center = app_state.home_center;
         break;
     case CMD_DEFAULT_QUERY:
         app_state.active_field = 0;
+        refresh_query_panel(app_state.query_panel);
         build_scene();
         break;
     default:  // "Saved Location", "Saved Query" and ids without a command only redraw

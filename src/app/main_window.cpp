@@ -1,5 +1,6 @@
 // The main window and the dispatch of its messages.
 #include "app/app.h"
+#include "interact/gis_panel.h"
 #include "scene/scene.h"
 
 bool create_main_window() {
@@ -31,6 +32,9 @@ intptr_t main_window_proc(pl_window* window, unsigned message, wparam w, lparam 
         break;
     case WM_COMMAND:
         on_command(w);
+        break;
+    case WM_TIMER:
+        nav_timer_step(static_cast<unsigned>(w));
         break;
     default:
         break;

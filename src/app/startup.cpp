@@ -3,7 +3,20 @@
 
 #include "app/app.h"
 #include "image/file_dialog.h"
+#include "interact/gis_panel.h"
+#include "panels/panels.h"
+#include "platform/tool_window.h"
+#include "res/resource.h"
 #include "scene/scene.h"
+
+namespace {
+
+pl_window* create_tool_window(int template_id, window_proc proc) {
+    const dialog_template* t = find_dialog_template(template_id);
+    return t ? create_dialog(*t, app_state.main_window, proc) : nullptr;
+}
+
+}  // namespace
 
 bool app_start() {
     if (!create_main_window()) {
@@ -14,6 +27,12 @@ bool app_start() {
     init_scene();  // draws and presents the first frame
     build_menu();
     file_dialog_init(app_state.main_window);
+    // The GIS panel first: the Query panel's start selects a Height Scale
+    // entry in it. Each handle is stored as soon as its window exists.
+    app_state.gis_panel = create_tool_window(IDD_GIS_PANEL, gis_panel_proc);
+    app_state.query_panel = create_tool_window(IDD_QUERY_PANEL, query_panel_proc);
+    app_state.info_panel = create_tool_window(IDD_INFO_PANEL, info_panel_proc);
+    app_state.about_box = create_tool_window(IDD_ABOUT_BOX, about_box_proc);
     return true;
 }
 

@@ -12,6 +12,8 @@ namespace {
 
 constexpr float HEIGHT_SCALES[HEIGHT_SCALE_ENTRIES] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};
 
+scale_list_fn height_scale_list = nullptr;
+
 // A decimal integer after optional blanks and sign, kept as its low eight bits
 // read as a signed number (300 gives 44, -1 stays -1); no digits gives 0.
 int8_t parse_scale_entry(const std::string& text) {
@@ -58,8 +60,11 @@ int read_catalogue(const char* path, std::vector<std::string>& labels) {
 void set_height_scale(int entry) {
     if (entry < 0 && app_state.active_field >= 0 && app_state.active_field < FIELD_COUNT)
         entry = field_scale_index[app_state.active_field];
+    if (height_scale_list) height_scale_list(entry);
     if (entry >= 0 && entry < HEIGHT_SCALE_ENTRIES) app_state.height_scale = HEIGHT_SCALES[entry];
 }
+
+void set_height_scale_list(scale_list_fn fn) { height_scale_list = fn; }
 
 void apply_field() {
     int field = app_state.active_field;

@@ -62,8 +62,14 @@ extern int8_t field_scale_index[FIELD_COUNT];
 int read_catalogue(const char* path, std::vector<std::string>& labels);
 
 // Sets height_scale from Height Scale entry (negative: the active field's
-// default). Entries outside 0..5 leave height_scale as it is.
+// default) and shows the entry as the Height Scale list's selection (no
+// selection for an entry outside 0..5, which leaves height_scale as it is).
+// It does not rebuild the scene.
 void set_height_scale(int entry);
+
+// Where set_height_scale shows its entry: the GIS panel installs its list here.
+using scale_list_fn = void (*)(int entry);
+void set_height_scale_list(scale_list_fn fn);
 
 // Copies the active field of records 0..253 into the county values and that of
 // record 254 into state_value.

@@ -20,11 +20,10 @@
 
 #include "platform/qt_layer.h"
 #include "platform/surface.h"
+#include "platform/tool_window.h"
 #include "platform/window.h"
 
 namespace {
-
-class view_widget;
 
 // Windows and menus live until the process ends: the program keeps their
 // handles in its state, and a destroyed window answers every call harmlessly.
@@ -35,14 +34,6 @@ bool quit_posted = false;
 int quit_code = 0;
 
 }  // namespace
-
-struct pl_window {
-    window_proc proc = nullptr;
-    QPointer<QWidget> widget;  // the top-level widget
-    QPointer<view_widget> view;  // the OpenGL client area of a main window
-    std::map<unsigned, QPointer<QTimer>> timers;
-    bool destroyed = false;
-};
 
 struct pl_menu {
     struct item {
@@ -55,7 +46,9 @@ struct pl_menu {
 
 namespace {
 
-intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l);
+intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l) {
+    return dispatch_message(window, message, w, l);
+}
 
 unsigned key_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     unsigned flags = 0;
@@ -66,6 +59,8 @@ unsigned key_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
     return flags;
 }
+
+}  // namespace
 
 // The client area: an OpenGL view whose frames the program draws whenever it
 // likes (draw, then present), not only when the toolkit asks for a paint.
@@ -148,6 +143,8 @@ private:
     bool presenting_ = false;
 };
 
+namespace {
+
 class frame_widget : public QMainWindow {
 public:
     explicit frame_widget(pl_window* owner) : owner_(owner) {}
@@ -178,14 +175,6 @@ private:
     pl_window* owner_;
 };
 
-intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l) {
-    if (!window || !window->proc) return 0;
-    // The program draws with the view's context current and its framebuffer
-    // bound, whatever the toolkit made current or bound in between.
-    if (window->view && window->view->ready()) window->view->makeCurrent();
-    return window->proc(window, message, w, l);
-}
-
 void present_view() {
     if (presenting_view) presenting_view->present();
 }
@@ -205,6 +194,25 @@ void on_qt_message(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 }  // namespace
 
+// Every message the layer delivers goes through here.
+intptr_t dispatch_message(pl_window* window, unsigned message, wparam w, lparam l) {
+    if (!window || !window->proc) return 0;
+    // The program draws with the main view's context current and its
+    // framebuffer bound, whatever the toolkit made current or bound in between.
+    pl_window* main = window->parent ? window->parent : window;
+    if (main->view && main->view->ready()) main->view->makeCurrent();
+    return window->proc(window, message, w, l);
+}
+
+pl_window* new_window_record() {
+    all_windows.push_back(std::make_unique<pl_window>());
+    return all_windows.back().get();
+}
+
+QWidget* client_area(pl_window* main_window) {
+    return main_window && !main_window->destroyed ? main_window->view.data() : nullptr;
+}
+
 // ---- The process ----------------------------------------------------------
 
 bool platform_start(int& argc, char** argv, std::string* error) {
@@ -223,6 +231,8 @@ bool platform_start(int& argc, char** argv, std::string* error) {
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends through its quit message
     set_present_handler(present_view);
     install_qt_dialogs();
+    install_capture_filter();
+    install_accessibility();
     return true;
 }
 
@@ -242,8 +252,7 @@ void post_quit_message(int code) {
 // ---- Windows ----------------------------------------------------------------
 
 pl_window* create_frame_window(const char* title, int width, int height, window_proc proc) {
-    all_windows.push_back(std::make_unique<pl_window>());
-    pl_window* window = all_windows.back().get();
+    pl_window* window = new_window_record();
     window->proc = proc;
     auto* frame = new frame_widget(window);
     frame->setWindowTitle(QString::fromUtf8(title));
@@ -278,9 +287,15 @@ void make_current(pl_context* context) {
 
 void show_window(pl_window* window) {
     if (!window || window->destroyed || !window->widget) return;
+    // a tool window already shown stays where it is, in front
     window->widget->show();
     window->widget->raise();
     if (window->view) window->view->setFocus();
+}
+
+void hide_window(pl_window* window) {
+    if (!window || window->destroyed || !window->widget) return;
+    window->widget->hide();
 }
 
 bool window_visible(pl_window* window) {
@@ -289,6 +304,10 @@ bool window_visible(pl_window* window) {
 
 void destroy_window(pl_window* window) {
     if (!window || window->destroyed) return;
+    if (window->parent) return destroy_tool_window(window);
+    // the panels and the About box go with their main window
+    for (auto& w : all_windows)
+        if (w->parent == window) destroy_tool_window(w.get());
     window->destroyed = true;
     for (auto& [id, timer] : window->timers)
         if (timer) timer->stop();
