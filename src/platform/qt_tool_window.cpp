@@ -203,6 +203,9 @@ class popup_window : public QDialog {
 public:
     popup_window(pl_window* window, QWidget* owner) : QDialog(owner), keys(window), window_(window) {
         setModal(false);
+        // a caption with a close box, nothing to minimise, maximise or resize
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowCloseButtonHint);
     }
     tool_keys keys;
 

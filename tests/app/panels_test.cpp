@@ -1,0 +1,316 @@
+// The tool windows as a user meets them: the GIS panel's held buttons and
+// Height Scale list, the Query panel's lists and county reports, the Info
+// panel's bound, Clear and Save, the About box. Real widgets and real input
+// events on the running program.
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <clocale>
+#include <cstdio>
+
+#include "app/viewer.h"
+#include "interact/gis_panel.h"
+#include "panels/panels.h"
+#include "platform/controls.h"
+#include "platform/qt_layer.h"
+#include "res/resource.h"
+
+namespace {
+
+using namespace viewer_test;
+
+template <typename W = QWidget>
+W* widget(pl_window* window, unsigned id) {
+    auto* w = qobject_cast<W*>(window->controls.at(id).data());
+    EXPECT_TRUE(w) << "no control " << id;
+    return w;
+}
+
+// "%.2f" in the C locale, the report's own format, computed apart from the program.
+std::string c_two_decimals(float v) {
+    char buf[64];
+    const std::string old = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "C");
+    std::snprintf(buf, sizeof buf, "%.2f", double(v));
+    std::setlocale(LC_NUMERIC, old.c_str());
+    return buf;
+}
+
+std::string expected_report(const std::string& label, int county, int field = 0) {
+    return "\r\n" + label + " for " + county_table[county].name + " county: " +
+           c_two_decimals(record_table[county].values[field]) + "\r\n" + label +
+           " for Texas: " + c_two_decimals(record_table[STATE_INDEX].values[field]) + "\r\n";
+}
+
+class Panels : public Viewer {
+protected:
+    void SetUp() override {
+        Viewer::SetUp();
+        // ticks are sent by hand here, so that every frame counted is one the test caused
+        kill_timer(app_state.main_window, FRAME_TIMER);
+        QCoreApplication::processEvents(), presents = 0;
+    }
+    void tick(int n, unsigned id = FRAME_TIMER) {
+        for (int i = 0; i < n; ++i) send_message(app_state.main_window, WM_TIMER, id, 0);
+    }
+    std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
+    void pick_in_list(unsigned id, int row) {  // a real click on the entry
+        auto* list = widget<QListWidget>(app_state.query_panel, id);
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+};
+
+TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsWithTheirListsFilled) {
+    EXPECT_TRUE(window_visible(app_state.gis_panel) && window_visible(app_state.query_panel));
+    EXPECT_FALSE(window_visible(app_state.info_panel) || window_visible(app_state.about_box));
+    std::vector<std::string> labels;
+    ASSERT_TRUE(read_catalogue(CATALOGUE_PATH, labels) && labels.size() == FIELD_COUNT);
+    std::string text;
+    for (int i = 0; i < FIELD_COUNT; ++i)
+        EXPECT_TRUE(list_text(app_state.query_panel, IDC_DEMOGRAPHIC, i, text) && text == labels[i]) << i;
+    EXPECT_EQ(list_count(app_state.query_panel, IDC_DEMOGRAPHIC), FIELD_COUNT);
+    ASSERT_EQ(list_count(app_state.query_panel, IDC_SELECTION), COUNTY_COUNT);
+    for (int i = 0; i < COUNTY_COUNT; ++i)
+        EXPECT_TRUE(list_text(app_state.query_panel, IDC_SELECTION, i, text) && text == county_table[i].name) << i;
+    // the Query panel, made second, put field 0's default scale into the GIS panel's list
+    EXPECT_EQ(list_selection(app_state.query_panel, IDC_DEMOGRAPHIC), 0);
+    EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), -1);
+    EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), field_scale_index[0]);
+    EXPECT_EQ(widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE)->currentText().toStdString(), "1:1");
+    EXPECT_TRUE(widget(app_state.query_panel, IDC_DEMOGRAPHIC)->hasFocus());
+}
+
+TEST_F(Panels, AHeldButtonStepsOnEveryTickStopsOnItsLimitAndEndsWhereverItIsReleased) {
+    app_state_rec& s = app_state;
+    QWidget* tilt_down = widget(s.gis_panel, IDC_NAV_TILT_DOWN);
+    QWidget* view = client_area(s.main_window);
+    QTest::mousePress(tilt_down, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(std::tuple(int(s.nav_action), capture_window()), std::tuple(int(NAV_TILT_DOWN), s.gis_panel));
+    tick(1);
+    EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-5.0f, 1));
+    tick(17);
+    EXPECT_EQ(s.view_tilt, -90.0f);
+    tick(3);  // on the limit it stays
+    EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-90.0f, 21));
+    tick(2, 2), tick(1, 0);  // other timers neither step nor draw
+    EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-90.0f, 21));
+    // released far outside the panel, over the map
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->width() - 5, view->height() - 5));
+    EXPECT_EQ(std::tuple(int(s.nav_action), capture_window()), std::tuple(0, (pl_window*)nullptr));
+    tick(2);
+    EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-90.0f, 23));  // no step, a frame each tick
+
+    struct hold { unsigned id; int ticks; float app_state_rec::*field; float at_limit; float one_before; };
+    for (hold h : {hold{IDC_NAV_TILT_UP, 36, &app_state_rec::view_tilt, 90.0f, 85.0f},
+                   hold{IDC_NAV_TURN_LEFT, 36, &app_state_rec::view_yaw, -180.0f, -175.0f},
+                   hold{IDC_NAV_TURN_RIGHT, 72, &app_state_rec::view_yaw, 180.0f, 175.0f}}) {
+        QWidget* button = widget(s.gis_panel, h.id);
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+        tick(h.ticks - 1);
+        EXPECT_EQ(s.*h.field, h.one_before) << h.id;
+        tick(1 + 5);
+        EXPECT_EQ(s.*h.field, h.at_limit) << h.id;
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    // zoom in from 2850: just above 100 after 65 ticks, on 100 after the 66th and from then on
+    QWidget* zoom_in = widget(s.gis_panel, IDC_NAV_ZOOM_IN);
+    QTest::mousePress(zoom_in, Qt::LeftButton, {}, QPoint(5, 5));
+    tick(65);
+    EXPECT_GT(s.view_distance, 100.0f);
+    EXPECT_LT(s.view_distance, 102.0f);
+    tick(1);
+    EXPECT_EQ(s.view_distance, MIN_VIEW_DISTANCE);
+    tick(4);
+    EXPECT_EQ(s.view_distance, MIN_VIEW_DISTANCE);
+    QTest::mouseRelease(zoom_in, Qt::LeftButton, {}, QPoint(5, 5));
+    // zoom out has a ceiling: the float never overflows however long it is held
+    QWidget* zoom_out = widget(s.gis_panel, IDC_NAV_ZOOM_OUT);
+    QTest::mousePress(zoom_out, Qt::LeftButton, {}, QPoint(5, 5));
+    tick(1);
+    EXPECT_EQ(s.view_distance, float(double(MIN_VIEW_DISTANCE) * double(1.05f)));
+    tick(2000);
+    EXPECT_EQ(s.view_distance, MAX_VIEW_DISTANCE);
+    QTest::mouseRelease(zoom_out, Qt::LeftButton, {}, QPoint(5, 5));
+    // a double click is no press
+    gis_panel_command(s.gis_panel, make_command(IDC_NAV_TILT_UP, STN_DBLCLK));
+    EXPECT_EQ(int(s.nav_action), 0);
+}
+
+TEST_F(Panels, EachHeightScaleEntryRebuildsTheBarsWithItsFactor) {
+    load_sample();
+    auto* combo = widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE);
+    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 0), app_state.height_scale = 1.0f;
+    EXPECT_EQ(presents, 0);  // set from the program: no notification, no rebuild
+    const float factors[] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};
+    combo->setFocus();
+    for (int entry = 1; entry < 6; ++entry) {
+        QTest::keyClick(combo, Qt::Key_Down);  // moving through the closed list chooses
+        EXPECT_EQ(std::tuple(app_state.height_scale, presents), std::tuple(factors[entry], entry)) << entry;
+    }
+    QTest::keyClick(combo, Qt::Key_Home);
+    EXPECT_EQ(std::tuple(app_state.height_scale, list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE)),
+              std::tuple(1.0f, 0));
+    EXPECT_TRUE(bars_show_field(0));
+}
+
+TEST_F(Panels, ChoosingAFieldChangesTheBarsAndScaleAndChoosingACountyReportsIt) {
+    load_sample();
+    // the field: its values on the bars, its default scale, nothing reported
+    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 0), app_state.height_scale = 1.0f;
+    pick_in_list(IDC_DEMOGRAPHIC, 11);  // POPULATION, at 10000:1
+    EXPECT_EQ(std::tuple(app_state.active_field, app_state.height_scale, int(field_scale_index[11])),
+              std::tuple(int16_t(11), 0.0001f, 4));
+    EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), 4);
+    EXPECT_TRUE(bars_show_field(11) && info_text().empty() && !window_visible(app_state.info_panel));
+    std::string population;
+    ASSERT_TRUE(list_text(app_state.query_panel, IDC_DEMOGRAPHIC, 11, population));
+
+    // the county: centred on, highlighted alone, reported; the lists are not refilled
+    county_table[3].selected = 1;
+    pick_in_list(IDC_SELECTION, 100);
+    EXPECT_EQ(std::tuple(app_state.selected_county, app_state.view_center.x, app_state.view_center.y),
+              std::tuple(int16_t(100), float(county_table[100].x), float(county_table[100].y)));
+    int highlighted = 0;
+    for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
+    EXPECT_TRUE(highlighted == 1 && county_table[100].selected);
+    EXPECT_EQ(info_text(), expected_report(population, 100, 11));
+    EXPECT_TRUE(window_visible(app_state.info_panel));
+    // Escape hides the panel with its text; the same county again adds the same report
+    QTest::keyClick(widget(app_state.info_panel, IDC_INFO_CLEAR), Qt::Key_Escape);
+    EXPECT_FALSE(window_visible(app_state.info_panel));
+    select_county(100);
+    EXPECT_EQ(info_text(), expected_report(population, 100, 11) + expected_report(population, 100, 11));
+    EXPECT_TRUE(window_visible(app_state.info_panel));
+}
+
+TEST_F(Panels, ReportsSayTwoDecimalsWithSignInAnyLocaleAndNameAFieldWithoutLabel) {
+    const std::string label = "REP VOTE%";
+    select_county(0);  // nothing loaded
+    EXPECT_EQ(info_text(), "\r\nREP VOTE% for Anderson county: 0.00\r\nREP VOTE% for Texas: 0.00\r\n");
+    record_table[7].values[0] = -3.25f, record_table[STATE_INDEX].values[0] = 1234.567f;
+    set_control_text(app_state.info_panel, IDC_INFO_TEXT, "");
+    const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    select_county(7);
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(info_text(), "\r\nREP VOTE% for " + std::string(county_table[7].name) +
+                           " county: -3.25\r\nREP VOTE% for Texas: 1234.57\r\n") << (german ? "in German" : "");
+    // no label to read (a catalogue that could not be read): the field's number
+    list_clear(app_state.query_panel, IDC_DEMOGRAPHIC);
+    set_control_text(app_state.info_panel, IDC_INFO_TEXT, "");
+    app_state.active_field = 4, select_county(7);
+    EXPECT_EQ(info_text().rfind("\r\nField 5 for " + std::string(county_table[7].name) + " county: 0.00\r\n", 0), 0u);
+    select_county(-1);  // clears the highlight, says nothing
+    EXPECT_EQ(county_table[7].selected, 0);
+}
+
+TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTop) {
+    pl_window* info = app_state.info_panel;
+    for (int i = 0; i < 65; ++i) select_county(int16_t(i));
+    EXPECT_EQ(edit_line_count(info, IDC_INFO_TEXT), 196);
+    select_county(65);  // line 199: the first, empty, line goes
+    EXPECT_EQ(edit_line_count(info, IDC_INFO_TEXT), 198);
+    EXPECT_EQ(info_text().rfind("REP VOTE% for Anderson county: 0.00\r\n", 0), 0u);
+    select_county(66);  // from now on every report drops the three oldest lines
+    EXPECT_EQ(edit_line_count(info, IDC_INFO_TEXT), 198);
+    EXPECT_EQ(info_text().rfind("REP VOTE% for Andrews county", 0), 0u);  // Anderson's lines and the blank gone
+
+    // a first line so long that it wraps goes whole, and takes nothing of the next line with it
+    std::string text = std::string(600, 'x') + "\r\nsecond line\r\n";
+    set_control_text(info, IDC_INFO_TEXT, text);
+    const int long_line = edit_line_count(info, IDC_INFO_TEXT) - 2;  // its displayed parts
+    ASSERT_GT(long_line, 1) << "the long line does not wrap";
+    EXPECT_LT(edit_line_length(info, IDC_INFO_TEXT, 0), 600);
+    for (int i = 0; i < 194 - long_line; ++i) text += "filler\r\n";
+    set_control_text(info, IDC_INFO_TEXT, text);
+    ASSERT_EQ(edit_line_count(info, IDC_INFO_TEXT), 196);
+    select_county(0);
+    EXPECT_EQ(info_text().rfind("second line\r\n", 0), 0u);
+    EXPECT_LE(edit_line_count(info, IDC_INFO_TEXT), 198);
+}
+
+TEST_F(Panels, InfoClearAndSaveWriteWhatThePanelHolds) {
+    test::scratch_dir dir;
+    load_sample(), select_county(0), select_county(1);
+    const std::string shown_text = info_text();
+    auto* save = widget(app_state.info_panel, IDC_INFO_SAVE);
+    answers = {dir / "report", "", dir / "none/report.txt", dir / "empty.txt"};
+    QTest::mouseClick(save, Qt::LeftButton);  // saved, each CR as a blank
+    std::string expected = shown_text;
+    for (char& c : expected) c = c == '\r' ? ' ' : c;
+    EXPECT_EQ(test::read_file(dir / "report.txt"), expected);
+    EXPECT_NE(expected.find(" \nREP VOTE% for Anderson county: "), std::string::npos);
+    QTest::mouseClick(save, Qt::LeftButton);  // cancelled: nothing written or said
+    QTest::mouseClick(save, Qt::LeftButton);  // a folder that does not exist
+    QTest::mouseClick(widget(app_state.info_panel, IDC_INFO_CLEAR), Qt::LeftButton);
+    EXPECT_EQ(info_text(), "");
+    QTest::mouseClick(save, Qt::LeftButton);  // after Clear: an empty file
+    EXPECT_TRUE(std::filesystem::exists(dir / "empty.txt") && test::read_file(dir / "empty.txt").empty());
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Save complete", "Info"}, {"Can't save file!", "Error"},
+                                                        {"Save complete", "Info"}}));
+    EXPECT_EQ(dialogs.size(), 4u);
+    EXPECT_EQ(dialogs[0].substr(0, 9), "save .txt");
+}
+
+TEST_F(Panels, AboutShowsTheBoxAndOkEscapeEnterAndItsCloseBoxHideIt) {
+    auto* box = qobject_cast<QDialog*>(app_state.about_box->widget.data());
+    ASSERT_TRUE(box && !box->isModal());
+    QPoint where;
+    for (int way = 0; way < 4; ++way) {
+        choose("About..");
+        ASSERT_TRUE(window_visible(app_state.about_box)) << way;
+        if (way == 0) box->move(box->pos() + QPoint(30, 20)), where = box->pos();
+        else EXPECT_EQ(box->pos(), where) << "shown again where it was left";
+        auto* ok = widget<QPushButton>(app_state.about_box, IDC_ABOUT_OK);
+        if (way == 0) QTest::mouseClick(ok, Qt::LeftButton);
+        if (way == 1) QTest::keyClick(ok, Qt::Key_Escape);
+        if (way == 2) QTest::keyClick(ok, Qt::Key_Return);
+        if (way == 3) box->close();
+        EXPECT_FALSE(window_visible(app_state.about_box)) << way;
+        EXPECT_FALSE(app_state.about_box->destroyed);
+    }
+    std::string contact;
+    for (unsigned id = 1040; id <= 1057; ++id) contact += control_text(app_state.about_box, id) + "|";
+    EXPECT_EQ(contact, "CEO/Inquiries|Plexar Inquiries|inquiries@example.org|COO/Information|Plexar Information|"
+                       "information@example.org|CTO/Tech. Support|Plexar Support|support@example.org|Pan view:|"
+                       "Ctrl + Right mouse|Zoom view:|Shift + Right mouse|Move view:|Right mouse|Make selection|"
+                       "Left mouse|www.example.org/plexar|");
+}
+
+TEST_F(Panels, PanelCommandsShowThePanelsAndDefaultQueryRefreshesTheQueryPanel) {
+    load_sample();
+    for (pl_window* p : {app_state.gis_panel, app_state.query_panel, app_state.info_panel}) hide_window(p);
+    choose("Show GIS Panel"), choose("Show Query Panel");
+    EXPECT_TRUE(window_visible(app_state.gis_panel) && window_visible(app_state.query_panel));
+    EXPECT_FALSE(window_visible(app_state.info_panel));
+    choose("Show Info Panel");
+    EXPECT_TRUE(window_visible(app_state.info_panel) && info_text().empty());
+    // a county and field 5 chosen, then a scale of the user's: Default Query goes back to field 0 and its scale
+    pick_in_list(IDC_SELECTION, 30), pick_in_list(IDC_DEMOGRAPHIC, 5);
+    const std::string reports = info_text();
+    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 3), app_state.height_scale = 0.001f;
+    choose("Default Query");
+    EXPECT_EQ(std::tuple(app_state.active_field, app_state.selected_county, app_state.height_scale),
+              std::tuple(int16_t(0), int16_t(30), 1.0f));
+    EXPECT_EQ(std::tuple(list_selection(app_state.query_panel, IDC_DEMOGRAPHIC),
+                         list_selection(app_state.query_panel, IDC_SELECTION),
+                         list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(0, 30, 0));
+    EXPECT_TRUE(bars_show_field(0) && county_table[30].selected && info_text() == reports);
+}
+
+TEST_F(Panels, QuitDestroysTheFourWindowsWithTheMainWindow) {
+    std::vector<QPointer<QWidget>> widgets;
+    for (pl_window* p : {app_state.gis_panel, app_state.query_panel, app_state.info_panel, app_state.about_box})
+        widgets.emplace_back(p->widget);
+    choose("Quit");
+    EXPECT_EQ(end_run(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (auto& w : widgets) EXPECT_TRUE(w.isNull());
+    for (pl_window* p : {app_state.gis_panel, app_state.query_panel, app_state.info_panel, app_state.about_box})
+        EXPECT_TRUE(p->destroyed && !window_visible(p));
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The viewer started afresh for each test, with the real Qt widgets: frames
+// presented are counted, dialogs answered from a script, messages recorded.
+#pragma once
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+#include <optional>
+
+#include "app/app.h"
+#include "data/data.h"
+#include "image/image.h"
+#include "platform/surface.h"
+#include "scene/scene.h"
+#include "test_util.h"
+
+namespace viewer_test {
+
+inline const std::string SAMPLE_DIR = PLEXAR_SOURCE_DIR "/data/sample/", SAMPLE = SAMPLE_DIR + "texas";  // .dat, .csv
+
+// Frames presented (a start-up's first kept), dialogs run, questions asked (and answered no).
+// Dialog n answers answers[n] ("" or none cancels); a choice leaves the process in "/", as a real dialog may.
+inline int presents = 0; inline present_fn window_present = nullptr; inline rgb_image first_frame{};
+inline std::vector<std::string> answers, dialogs, questions;
+
+inline void counting_present() { (++presents, first_frame.pixels) || read_frame(&first_frame), window_present(); }
+
+inline bool scripted_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen) {
+    chosen = dialogs.size() < answers.size() ? answers[dialogs.size()] : "";
+    dialogs.push_back((save ? "save " : "open ") + extension + " " + folder);
+    return !chosen.empty() && set_current_directory("/");
+}
+
+inline bool holds_sample() {  // the table holds the sample's .dat, byte for byte
+    return test::read_file(SAMPLE + ".dat") == std::string((const char*)record_table, 255 * sizeof(data_rec));
+}
+inline bool bars_show_field(int k) { return county_table[100].value == record_table[100].values[k]; }
+
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int argc = 1; static char name[] = "test_gui", *argv[] = {name, nullptr};
+        static bool started = platform_start(argc, argv, nullptr) && set_current_directory(PLEXAR_SOURCE_DIR) &&
+                              (window_present = set_present_handler(counting_present));  // the program reads ./data
+        ASSERT_TRUE(started) << "no display: run under xvfb-run";
+        recorder.emplace(), reset_app_state(), clear_values();  // after the toolkit installed its own message boxes
+        std::memset(record_table, 0, sizeof record_table), answers.clear(), dialogs.clear(), questions.clear();
+        image_free(&first_frame), set_file_dialog_handler(scripted_dialog), start_dir = current_directory();
+        set_question_handler([](const char* text, const char*) { return questions.emplace_back(text), false; });
+        ASSERT_TRUE(app_start());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
+        ASSERT_TRUE(frame && QTest::qWaitForWindowExposed(frame));
+        EXPECT_TRUE(QTest::qWaitFor([&] {  // settled: the menu bar laid out, the view's final size reported
+            return frame->menuBar()->isVisible() && app_state.win_height == frame->centralWidget()->height(); }));
+        QCoreApplication::processEvents(), presents = 0;
+    }
+
+    void TearDown() override {
+        if (!ended) window_visible(app_state.main_window) ? quit_app() : void(), end_run();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), set_current_directory(start_dir);
+    }
+
+    int end_run() {  // the message loop to its end: the quit code posted, -1 when none came in time
+        QObject watchdog; QTimer::singleShot(5000, &watchdog, [] { post_quit_message(-1); });
+        return ended = true, run_message_loop();
+    }
+
+    void choose(const char* entry) {
+        for (QAction* top : frame->menuBar()->actions())
+            for (QAction* a : top->menu()->actions())
+                if (a->text() == entry) return a->trigger();
+        ADD_FAILURE() << "no menu entry " << entry;
+    }
+
+    void load_sample() {
+        answers = {SAMPLE + ".dat"}, choose("Load Data.."), test::shown.clear(), dialogs.clear(), presents = 0;
+        ASSERT_EQ(app_state.record_count, 255);
+    }
+
+    std::optional<test::message_recorder> recorder;
+    QMainWindow* frame = nullptr; std::string start_dir; bool ended = false;
+};
+
+}  // namespace viewer_test
