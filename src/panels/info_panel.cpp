@@ -40,17 +40,11 @@ int info_command(pl_window* panel, wparam w) {
 
 void info_append(const std::string& text) {
     pl_window* panel = app_state.info_panel;
-    set_control_text(panel, IDC_INFO_TEXT, control_text(panel, IDC_INFO_TEXT) + text + "\r\n");
+    edit_append(panel, IDC_INFO_TEXT, text + "\r\n");
     // Keep at most INFO_MAX_LINES displayed lines, dropping whole lines of text
     // from the top: a wrapped first line goes with all its displayed parts.
     int n = edit_line_count(panel, IDC_INFO_TEXT);
-    while (n > INFO_MAX_LINES) {
-        std::string all = control_text(panel, IDC_INFO_TEXT);
-        std::size_t end = all.find("\r\n");
-        if (end == std::string::npos) break;  // one line, too long to drop
-        set_control_text(panel, IDC_INFO_TEXT, all.substr(end + 2));
-        n = edit_line_count(panel, IDC_INFO_TEXT);
-    }
+    while (n > INFO_MAX_LINES && edit_remove_first_line(panel, IDC_INFO_TEXT)) n = edit_line_count(panel, IDC_INFO_TEXT);
     edit_scroll(panel, IDC_INFO_TEXT, n);
     show_window(panel);
 }

@@ -34,5 +34,11 @@ void set_control_text(pl_window* dialog, unsigned id, const std::string& text);
 int edit_line_count(pl_window* dialog, unsigned id);
 // Length of the displayed line that holds character index (CR LF not counted).
 int edit_line_length(pl_window* dialog, unsigned id, int char_index);
+// Adds text at the end, as setting the old text followed by it would, without
+// laying out again the lines already there.
+void edit_append(pl_window* dialog, unsigned id, const std::string& text);
+// Removes the first line of the text with its CR LF; false when the text has
+// no CR LF (one line only), which is then left as it is.
+bool edit_remove_first_line(pl_window* dialog, unsigned id);
 // Scrolls by that many displayed lines (down when positive).
 void edit_scroll(pl_window* dialog, unsigned id, int lines);

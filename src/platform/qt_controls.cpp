@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTextLayout>
 
@@ -136,6 +137,7 @@ QWidget* create_control(pl_window* dialog, const control_template& t, const QRec
         auto* edit = new QTextEdit(parent);
         edit->setReadOnly(true);
         edit->setAcceptRichText(false);
+        edit->setUndoRedoEnabled(false);  // appended reports would pile up in an undo history
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -330,6 +332,23 @@ int edit_line_length(pl_window* dialog, unsigned id, int char_index) {
         start += length + 2;
     }
     return 0;
+}
+
+void edit_append(pl_window* dialog, unsigned id, const std::string& text) {
+    auto* edit = control_as<QTextEdit>(dialog, id);
+    if (!edit || text.empty()) return;
+    QTextCursor end(edit->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(from_crlf(text));
+}
+
+bool edit_remove_first_line(pl_window* dialog, unsigned id) {
+    auto* edit = control_as<QTextEdit>(dialog, id);
+    if (!edit || edit->document()->blockCount() < 2) return false;
+    QTextCursor first(edit->document());
+    first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);  // the line and its break
+    first.removeSelectedText();
+    return true;
 }
 
 void edit_scroll(pl_window* dialog, unsigned id, int lines) {

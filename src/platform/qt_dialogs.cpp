@@ -2,8 +2,11 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+
+#include <algorithm>
 
 #include "platform/modal.h"
 #include "platform/qt_layer.h"
@@ -17,6 +20,15 @@ void show_message(const char* text, const char* caption) {
                                                 QString::fromUtf8(text), QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
+    // A box sized to a short text is so narrow that the window manager cuts
+    // its caption to a few letters: leave room for the caption in a bold
+    // title font beside the frame's buttons.
+    QFont title = box->font();
+    title.setBold(true);
+    const int width = std::max(260, QFontMetrics(title).horizontalAdvance(box->windowTitle()) + 180);
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     QEventLoop wait;
     QObject::connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
     box->show();

@@ -91,9 +91,13 @@ public:
     int pixels(int logical) const { return static_cast<int>(logical * devicePixelRatioF() + 0.5); }
 
 protected:
-    void initializeGL() override { context_ok_ = context() && context()->isValid(); }
+    void initializeGL() override {
+        context_ok_ = context() && context()->isValid();
+        frame_outdated();
+    }
 
     void resizeGL(int width, int height) override {
+        frame_outdated();  // the framebuffer is new and empty
         dispatch(owner_, WM_SIZE, 0, make_lparam(pixels(width), pixels(height)));
     }
 
@@ -107,6 +111,7 @@ protected:
         painting_ = true;
         dispatch(owner_, WM_PAINT, 0, 0);
         painting_ = false;
+        take_frame_drawn();  // this paint shows what it drew
     }
 
     void keyReleaseEvent(QKeyEvent* e) override {
@@ -175,8 +180,10 @@ private:
     pl_window* owner_;
 };
 
+// A present with nothing drawn since the last one (the frame timer's tick on
+// an unchanged view) leaves the window as it is.
 void present_view() {
-    if (presenting_view) presenting_view->present();
+    if (presenting_view && take_frame_drawn()) presenting_view->present();
 }
 
 // Qt stops the process on a fatal error (no display to connect to, no OpenGL);
@@ -230,6 +237,7 @@ bool platform_start(int& argc, char** argv, std::string* error) {
     new QApplication(argc, argv);  // lives as long as the process
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends through its quit message
     set_present_handler(present_view);
+    set_surface_keeps_frames(true);  // the view's framebuffer lives between paints
     install_qt_dialogs();
     install_capture_filter();
     install_accessibility();
@@ -287,7 +295,8 @@ void make_current(pl_context* context) {
 
 void show_window(pl_window* window) {
     if (!window || window->destroyed || !window->widget) return;
-    // a tool window already shown stays where it is, in front
+    // a hidden tool window comes back in front; one already shown stays as it is
+    if (window->widget->isVisible()) return;
     window->widget->show();
     window->widget->raise();
     if (window->view) window->view->setFocus();

@@ -7,6 +7,9 @@ namespace {
 void finish_frame() { glFinish(); }
 
 present_fn present_handler = finish_frame;
+bool keeps_frames = false;
+unsigned revision = 0;
+bool drawn = false;
 
 }  // namespace
 
@@ -17,3 +20,19 @@ present_fn set_present_handler(present_fn fn) {
 }
 
 void present_surface() { present_handler(); }
+
+void set_surface_keeps_frames(bool keeps) {
+    keeps_frames = keeps;
+    frame_outdated();
+}
+bool surface_keeps_frames() { return keeps_frames; }
+
+void frame_outdated() { ++revision; }
+unsigned frame_revision() { return revision; }
+
+void frame_drawn() { drawn = true; }
+bool take_frame_drawn() {
+    bool was = drawn;
+    drawn = false;
+    return was;
+}

@@ -6,6 +6,28 @@
 #include "platform/surface.h"
 #include "scene/scene.h"
 
+namespace {
+
+// What a drawn frame shows: the camera, the view's size and the revision of
+// the scene and surface it was drawn from.
+struct frame_key {
+    float distance, x, y, z, yaw, tilt;
+    int16_t width, height;
+    unsigned revision;
+    bool operator==(const frame_key&) const = default;
+};
+
+frame_key current_key() {
+    const app_state_rec& s = app_state;
+    return {s.view_distance, s.view_center.x, s.view_center.y, s.view_center.z, s.view_yaw, s.view_tilt,
+            s.win_width, s.win_height, frame_revision()};
+}
+
+frame_key held{};  // the frame the surface holds, when it keeps frames
+bool holding = false;
+
+}  // namespace
+
 void set_projection(int width, int height) {
     app_state.win_width = static_cast<int16_t>(width);
     app_state.win_height = static_cast<int16_t>(height);
@@ -21,6 +43,14 @@ void set_projection(int width, int height) {
 }
 
 void draw_frame() {
+    // The view's framebuffer already holds exactly this frame: drawing it again
+    // would change no pixel (the frame timer asks eight times a second).
+    const frame_key key = current_key();
+    if (surface_keeps_frames() && holding && key == held) return;
+    held = key;
+    holding = true;
+    frame_drawn();
+
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

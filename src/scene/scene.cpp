@@ -11,6 +11,7 @@
 #include "data/data.h"
 #include "image/image.h"
 #include "platform/modal.h"
+#include "platform/surface.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ int make_map(const char* file_name) {
         message_box("make_map() - can't read map!", "ERROR!");
         return 0;
     }
+    frame_outdated();
     glBindTexture(GL_TEXTURE_2D, TEX_MAP);
     // Rows are tightly packed; a map narrower than 4 pixels must not be read
     // with padding the buffer does not have.
@@ -101,6 +103,7 @@ void build_scene() {
 }
 
 void compile_scene_lists() {
+    frame_outdated();
     // Each county's footprint and height, computed once for both lists.
     corner corners[COUNTY_COUNT][4];
     float heights[COUNTY_COUNT];
