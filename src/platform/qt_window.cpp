@@ -71,6 +71,7 @@ public:
         setUpdateBehavior(QOpenGLWidget::PartialUpdate);
         setMouseTracking(true);  // moves arrive without a button held, too
         setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QStringLiteral("Map view"));
     }
 
     bool ready() const { return context_ok_; }

@@ -81,7 +81,8 @@ TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsWithTheirListsFilled) {
     EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), -1);
     EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), field_scale_index[0]);
     EXPECT_EQ(widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE)->currentText().toStdString(), "1:1");
-    EXPECT_TRUE(widget(app_state.query_panel, IDC_DEMOGRAPHIC)->hasFocus());
+    QWidget* demographic = widget(app_state.query_panel, IDC_DEMOGRAPHIC);
+    EXPECT_EQ(demographic->window()->focusWidget(), demographic);  // the keyboard's, once the window is active
 }
 
 TEST_F(Panels, AHeldButtonStepsOnEveryTickStopsOnItsLimitAndEndsWhereverItIsReleased) {
