@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "data/data.h"
 #include "image/file_dialog.h"
+#include "image/snapshot.h"
 #include "panels/panels.h"
 #include "platform/modal.h"
 #include "scene/scene.h"
@@ -82,6 +83,12 @@ void on_command(wparam w) {
         break;
     case CMD_ABOUT:
         show_window(app_state.about_box);
+        break;
+    case CMD_SAVE_SNAPSHOT:
+        save_snapshot();
+        break;
+    case CMD_PRINT:
+        print_view();
         break;
     case CMD_QUIT:
         quit_app();

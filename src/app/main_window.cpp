@@ -1,6 +1,7 @@
 // The main window and the dispatch of its messages.
 #include "app/app.h"
 #include "interact/gis_panel.h"
+#include "interact/mouse.h"
 #include "scene/scene.h"
 
 bool create_main_window() {
@@ -35,6 +36,24 @@ intptr_t main_window_proc(pl_window* window, unsigned message, wparam w, lparam 
         break;
     case WM_TIMER:
         nav_timer_step(static_cast<unsigned>(w));
+        break;
+    case WM_MOUSEMOVE:
+        on_mouse_move(static_cast<unsigned>(w), low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
+    case WM_LBUTTONDOWN:
+        on_left_button_down(static_cast<unsigned>(w), low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
+    case WM_LBUTTONUP:
+        on_left_button_up(low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
+    case WM_RBUTTONDOWN:
+        on_right_button_down(static_cast<unsigned>(w), low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
+    case WM_RBUTTONUP:
+        on_right_button_up(low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
+    case WM_MOUSEWHEEL:  // zooms, as in every map viewer
+        on_mouse_wheel(high_word(w));
         break;
     default:
         break;

@@ -55,8 +55,10 @@ void install_capture_filter();
 // The main window's top-level widget (the owner of file dialogs), or nullptr.
 QWidget* main_widget();
 
-// Routes message boxes, questions and file dialogs to Qt's own dialogs.
+// Routes message boxes, questions, file dialogs and the print dialog to Qt's
+// own dialogs.
 void install_qt_dialogs();
+void install_print_dialog();
 
 // Names the program's own widgets for screen readers (picture buttons, panels).
 void install_accessibility();

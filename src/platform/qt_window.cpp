@@ -11,11 +11,14 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/qt_layer.h"
@@ -124,9 +127,18 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override {
         dispatch(owner_, WM_MOUSEMOVE, key_flags(e->buttons(), e->modifiers()), position(e));
     }
-    // A quick second click is a second press; the wheel does nothing.
+    // A quick second click is a second press.
     void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(e, true); }
-    void wheelEvent(QWheelEvent* e) override { e->accept(); }
+    // The wheel's turn in eighths of a degree, 120 a notch; a touchpad sends
+    // parts of a notch.
+    void wheelEvent(QWheelEvent* e) override {
+        e->accept();
+        const int delta = std::clamp(e->angleDelta().y(), -32768, 32767);
+        if (delta == 0) return;
+        const QPoint p = e->position().toPoint();
+        const wparam w = (wparam(uint16_t(int16_t(delta))) << 16) | key_flags(e->buttons(), e->modifiers());
+        dispatch(owner_, WM_MOUSEWHEEL, w, make_lparam(pixels(p.x()), pixels(p.y())));
+    }
 
 private:
     lparam position(QMouseEvent* e) const {
@@ -240,6 +252,7 @@ bool platform_start(int& argc, char** argv, std::string* error) {
     set_present_handler(present_view);
     set_surface_keeps_frames(true);  // the view's framebuffer lives between paints
     install_qt_dialogs();
+    install_print_dialog();
     install_capture_filter();
     install_accessibility();
     return true;
@@ -395,6 +408,8 @@ bool set_current_directory(const std::string& path) {
     std::filesystem::current_path(path, ec);
     return !ec;
 }
+
+void sleep_ms(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // ---- For the dialogs -------------------------------------------------------------
 

@@ -25,6 +25,7 @@ enum : unsigned {
     WM_LBUTTONUP = 0x0202,
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
+    WM_MOUSEWHEEL = 0x020A,  // key flags in the low 16 bits of w, the signed delta in the high 16 bits
 };
 
 // Key flags of mouse messages (first parameter).
@@ -93,3 +94,5 @@ void set_menu(pl_window* window, pl_menu* bar);
 
 std::string current_directory();
 bool set_current_directory(const std::string& path);
+// Blocks the thread: no message is handled meanwhile.
+void sleep_ms(unsigned ms);

@@ -1,0 +1,23 @@
+// Output of the view: snapshots to BMP files and printed pages.
+#pragma once
+
+#include "app/state.h"
+#include "image/image.h"
+
+// Draws and presents the current view and reads it into an empty image of the
+// client area's size. Returns 0 when the image cannot be had (it stays empty).
+int capture_view(rgb_image* image);
+
+// "Save Snapshot..": the view as it is now, into a 24-bit BMP file the user names.
+void save_snapshot();
+
+// "Print..": the view as it is now, on one page, scaled to fit and centred.
+void print_view();
+
+// The print dialog and the page: 1 when a printer is ready to draw on, 0 when
+// the user cancelled or the page cannot be drawn (then said so).
+int printer_begin(pl_window* owner);
+// Draws the image on the page begun by printer_begin, scaled to fit and
+// centred, and finishes the job. Returns 1 when the page went to the printer,
+// 0 when it could not be drawn (the job is dropped, and said so).
+int print_image(const rgb_image* image);
