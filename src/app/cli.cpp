@@ -1,8 +1,9 @@
 // plexar-cli: the viewer's companion for scripts, spreadsheets and reports.
 //
 //   plexar-cli convert IN OUT     converts between record files (.dat) and CSV
-//   plexar-cli render DATA OUT.bmp [options]
-//                                 draws the view of DATA into a BMP picture
+//   plexar-cli render DATA OUT [options]
+//                                 draws the view of DATA into a picture: PNG
+//                                 when OUT ends in .png, else BMP
 //
 // Everything goes through the viewer's own routines, so what comes out is what
 // the viewer would load, save or show. Messages go to standard error.
@@ -19,6 +20,7 @@
 #include "image/image.h"
 #include "platform/modal.h"
 #include "platform/offscreen.h"
+#include "platform/png.h"
 #include "scene/scene.h"
 
 namespace {
@@ -26,9 +28,10 @@ namespace {
 const char* const USAGE =
     "usage: plexar-cli convert IN OUT\n"
     "         IN and OUT each a record file (.dat) or a CSV file (.csv)\n"
-    "       plexar-cli render DATA OUT.bmp [--field K] [--size WxH] [--distance D]\n"
+    "       plexar-cli render DATA OUT [--field K] [--size WxH] [--distance D]\n"
     "         [--tilt T] [--yaw Y] [--center X,Y] [--select INDEX] [--scale ENTRY]\n"
-    "         DATA a .dat or .csv file; run from the folder that holds data/\n"
+    "         DATA a .dat or .csv file; OUT a PNG file when it ends in .png, else BMP;\n"
+    "         run from the folder that holds data/\n"
     "         defaults: field 0 with its default height scale, 1024x768, the viewer's\n"
     "         initial view (distance 2850, tilt 0, yaw 0, centre 941,694)\n";
 
@@ -161,7 +164,8 @@ int render(const std::string& data, const std::string& out, int argc, char** arg
     set_projection(static_cast<int>(o.width), static_cast<int>(o.height));
     init_scene();  // builds the scene and draws it
     rgb_image picture{};
-    bool ok = read_frame(&picture) && save_bmp(out.c_str(), &picture);
+    const bool png = out.size() >= 4 && strcasecmp(out.c_str() + out.size() - 4, ".png") == 0;
+    bool ok = read_frame(&picture) && (png ? save_png(out.c_str(), &picture) : save_bmp(out.c_str(), &picture));
     image_free(&picture);
     offscreen_close(surface);
     return ok ? 0 : fail("cannot write " + out);

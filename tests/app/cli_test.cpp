@@ -1,6 +1,8 @@
 // plexar-cli convert and render as a user runs them: the files they write, read here byte by byte, and their failures.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <sys/wait.h>
 
 #include <array>
@@ -74,6 +76,24 @@ TEST(CliRender, OddSizeGivesAPaddedBmpOfTheChosenView) {
     EXPECT_EQ(pixel(f, 101, 100, 74), BACKGROUND);  // the last pixel before a row's padding
     const test::window_point corner = test::project({4000, 30, 150, 900, 700, 101, 75}, 100, 100, 0);
     EXPECT_EQ(pixel(f, 101, corner.x, corner.y), OUTSIDE);  // red and blue differ: swapped bytes would show
+}
+
+TEST(CliRender, APngNameGivesAPngOfTheSamePicture) {
+    test::scratch_dir dir;
+    const std::string view = " --size 201x150 --tilt 35 --yaw -20 --select 40";
+    ASSERT_EQ(render(SAMPLE + "'" + (dir / "view.PNG") + "'" + view), OK);
+    ASSERT_EQ(render(SAMPLE + "'" + (dir / "view.bmp") + "'" + view), OK);
+    EXPECT_EQ(test::read_file(dir / "view.PNG").substr(1, 3), "PNG");
+    QImage png(QString::fromStdString(dir / "view.PNG"));
+    ASSERT_EQ(std::tuple(png.width(), png.height()), std::tuple(201, 150));
+    const std::string bmp = test::read_file(dir / "view.bmp");
+    int differing = 0;  // the PNG's rows run top-down, the BMP's bottom-up
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 201; ++x) {
+            QRgb c = png.pixel(x, y);
+            differing += rgb{qRed(c), qGreen(c), qBlue(c)} != pixel(bmp, 201, x, 149 - y);
+        }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightness) {

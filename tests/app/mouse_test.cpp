@@ -1,0 +1,201 @@
+// The mouse on the map: picking and re-centring presses, zoom and turn drags,
+// the wheel, as messages and as real mouse events on the running program.
+#include <QWheelEvent>
+
+#include "app/viewer.h"
+#include "interact/gis_panel.h"
+#include "interact/mouse.h"
+#include "interact/pick.h"
+#include "panels/panels.h"
+#include "platform/controls.h"
+#include "platform/qt_layer.h"
+#include "platform/tool_window.h"
+#include "res/resource.h"
+
+namespace {
+
+using namespace viewer_test;
+
+class Mouse : public Viewer {
+protected:
+    void SetUp() override {
+        Viewer::SetUp();
+        kill_timer(app_state.main_window, FRAME_TIMER);  // every frame counted is one the test caused
+        view = client_area(app_state.main_window);
+        QCoreApplication::processEvents(), presents = 0;
+    }
+    void send(unsigned message, unsigned flags, int x, int y) {
+        send_message(app_state.main_window, message, flags, make_lparam(x, y));
+    }
+    // A pixel of the view where county `want` (or any county, for -1) is picked.
+    QPoint county_pixel(int want = -1) {
+        for (int y = 20; y < app_state.win_height - 20; y += 7)
+            for (int x = 20; x < app_state.win_width - 20; x += 7)
+                if (int16_t hit = -1; pick_county(x, y, &hit) && (want < 0 || hit == want)) return {x, y};
+        ADD_FAILURE() << "no pixel shows county " << want;
+        return {};
+    }
+    QPoint empty_pixel() { return {3, 3}; }  // the grey corner, off the map
+    std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
+    void real(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, Qt::KeyboardModifiers keys, QPoint at) {
+        QMouseEvent e(type, at, view->mapToGlobal(at), button, held, keys);
+        QApplication::sendEvent(view, &e);
+    }
+    void wheel(int delta) {
+        QPoint at(100, 100);
+        QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &e);
+    }
+    QWidget* view = nullptr;
+};
+
+TEST_F(Mouse, ShiftDragZoomsCtrlDragTurnsAndTheLimitsHoldAfterEveryMove) {
+    app_state_rec& s = app_state;
+    const unsigned zoom = MK_RBUTTON | MK_SHIFT, turn = MK_RBUTTON | MK_CONTROL;
+    send(WM_RBUTTONDOWN, zoom, 400, 300);
+    send(WM_MOUSEMOVE, zoom, 400, 330);
+    EXPECT_EQ(s.view_distance, 3150.0f);
+    send(WM_MOUSEMOVE, zoom, 400, 300);
+    EXPECT_EQ(s.view_distance, 2850.0f);
+    send(WM_MOUSEMOVE, zoom | MK_CONTROL, 400, 310);  // Shift wins over Ctrl
+    EXPECT_EQ(std::tuple(s.view_distance, s.view_tilt, s.view_yaw), std::tuple(2950.0f, 0.0f, 0.0f));
+    s.view_distance = 150.0f;
+    send(WM_MOUSEMOVE, zoom, 400, 290);  // 20 up: 100, never -50
+    EXPECT_EQ(s.view_distance, MIN_VIEW_DISTANCE);
+    send(WM_MOUSEMOVE, zoom, 400, 295);
+    EXPECT_EQ(s.view_distance, 150.0f);
+    s.view_distance = 99990.0f;
+    send(WM_MOUSEMOVE, zoom, 400, 395);
+    EXPECT_EQ(s.view_distance, MAX_VIEW_DISTANCE);
+    s.view_distance = 2850.0f;
+    send(WM_RBUTTONUP, 0, 400, 395);
+
+    send(WM_RBUTTONDOWN, turn, 400, 300);
+    send(WM_MOUSEMOVE, turn, 380, 290);  // 10 up and 20 left in one move
+    EXPECT_EQ(std::tuple(s.view_tilt, s.view_yaw), std::tuple(10.0f, 20.0f));
+    s.view_tilt = 85.0f, send(WM_MOUSEMOVE, turn, 380, 280);
+    EXPECT_EQ(s.view_tilt, 90.0f);
+    s.view_tilt = -85.0f, send(WM_MOUSEMOVE, turn, 380, 290);
+    EXPECT_EQ(s.view_tilt, -90.0f);
+    send(WM_MOUSEMOVE, turn, 380, 291);  // on the limit it stays, whatever the direction of the next move
+    EXPECT_EQ(s.view_tilt, -90.0f);
+    s.view_yaw = 175.0f, send(WM_MOUSEMOVE, turn, 300, 291);
+    EXPECT_EQ(s.view_yaw, 180.0f);
+    s.view_yaw = -175.0f, send(WM_MOUSEMOVE, turn, 400, 291);
+    EXPECT_EQ(s.view_yaw, -180.0f);
+    send(WM_RBUTTONUP, 0, 400, 291);
+    EXPECT_EQ(capture_window(), nullptr);
+
+    // the right button alone only draws; moves with no button held are not tracked
+    const app_state_rec before = s;
+    presents = 0;
+    send(WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, 500, 400);  // with Ctrl: no pick, no re-centring
+    send(WM_MOUSEMOVE, MK_RBUTTON, 520, 420);
+    send(WM_RBUTTONUP, 0, 520, 420);
+    EXPECT_EQ(presents, 3);
+    EXPECT_EQ(std::tuple(s.view_distance, s.view_tilt, s.view_yaw, s.view_center.x),
+              std::tuple(before.view_distance, before.view_tilt, before.view_yaw, before.view_center.x));
+    send(WM_MOUSEMOVE, 0, 10, 10);
+    EXPECT_EQ(std::tuple(s.mouse_x, s.mouse_y, presents), std::tuple(int16_t(520), int16_t(420), 3));
+}
+
+TEST_F(Mouse, ALeftDragChangesAndDrawsNothingWhileItMoves) {
+    load_sample();
+    const QPoint off = empty_pixel();
+    send(WM_LBUTTONDOWN, MK_LBUTTON, off.x(), off.y());
+    EXPECT_EQ(capture_window(), app_state.main_window);
+    presents = 0;
+    const app_state_rec before = app_state;
+    for (int i = 1; i <= 5; ++i) send(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT | MK_CONTROL, off.x() + 10 * i, off.y() + 7 * i);
+    EXPECT_EQ(presents, 0);
+    EXPECT_EQ(std::tuple(app_state.view_distance, app_state.view_tilt, app_state.mouse_x),
+              std::tuple(before.view_distance, before.view_tilt, int16_t(off.x() + 50)));
+    send(WM_LBUTTONUP, 0, off.x() + 50, off.y() + 35);
+    EXPECT_EQ(std::tuple(presents, capture_window()), std::tuple(1, (pl_window*)nullptr));
+}
+
+TEST_F(Mouse, PressesPickReportRecentreAndMissesClearOnlyTheHighlight) {
+    load_sample();
+    const QPoint at = county_pixel();
+    int16_t county = -1;
+    ASSERT_TRUE(pick_county(at.x(), at.y(), &county));
+    // right press: the view centres on the county, the selection stays
+    send(WM_RBUTTONDOWN, MK_RBUTTON, at.x(), at.y());
+    send(WM_RBUTTONUP, 0, at.x(), at.y());
+    EXPECT_EQ(std::tuple(app_state.view_center.x, app_state.view_center.y, app_state.selected_county),
+              std::tuple(float(county_table[county].x), float(county_table[county].y), int16_t(-1)));
+    presents = 0;
+    const vec3 centre = app_state.view_center;
+    send(WM_RBUTTONDOWN, MK_RBUTTON, 3, 3);  // off the map: nothing changes, a frame is drawn
+    send(WM_RBUTTONUP, 0, 3, 3);
+    EXPECT_EQ(std::tuple(app_state.view_center.x, app_state.view_center.y, presents), std::tuple(centre.x, centre.y, 2));
+
+    // left press: highlighted, reported, kept in selected_county and in the Selection list; Ctrl changes nothing
+    const QPoint again = county_pixel(county);
+    send(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, again.x(), again.y());
+    send(WM_LBUTTONUP, 0, again.x(), again.y());
+    EXPECT_EQ(std::tuple(app_state.selected_county, int(county_table[county].selected)), std::tuple(county, 1));
+    EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), county);
+    const std::string report = info_text();
+    EXPECT_NE(report.find(std::string(" for ") + county_table[county].name + " county: "), std::string::npos);
+    EXPECT_TRUE(window_visible(app_state.info_panel));
+    // a miss clears the highlight only: no report, the county stays chosen in the list
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 3, 3);
+    send(WM_LBUTTONUP, 0, 3, 3);
+    EXPECT_EQ(std::tuple(app_state.selected_county, int(county_table[county].selected)), std::tuple(county, 0));
+    EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), county);
+    EXPECT_EQ(info_text(), report);
+}
+
+TEST_F(Mouse, AfterALeftClickTheBarsShowTheScaleTheListShows) {
+    load_sample();
+    pl_window* gis = app_state.gis_panel;
+    app_state.active_field = 11;  // POPULATION: 10000:1 by default
+    refresh_query_panel(app_state.query_panel), build_scene();
+    list_select(gis, IDC_HEIGHT_SCALE, 3), set_height_scale(3), build_scene();  // the user's 1000:1
+    const QPoint at = county_pixel();
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at.x(), at.y());
+    send(WM_LBUTTONUP, 0, at.x(), at.y());
+    EXPECT_EQ(std::tuple(list_selection(gis, IDC_HEIGHT_SCALE), app_state.height_scale), std::tuple(4, 0.0001f));
+    rgb_image clicked{}, rebuilt{};
+    ASSERT_TRUE(read_frame(&clicked));
+    build_scene();  // with the scale in force: the same picture when the click already used it
+    ASSERT_TRUE(read_frame(&rebuilt));
+    const size_t bytes = size_t(clicked.width) * clicked.height * 3;
+    EXPECT_EQ(std::memcmp(clicked.pixels, rebuilt.pixels, bytes), 0);
+    image_free(&clicked), image_free(&rebuilt);
+}
+
+TEST_F(Mouse, RealEventsDragTheViewAndTheWheelZoomsBackAndForth) {
+    load_sample();
+    app_state_rec& s = app_state;
+    rgb_image before{}, after{};
+    ASSERT_TRUE(read_frame(&before));
+    const QPoint from(300, 300);
+    real(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, Qt::ControlModifier, from);
+    real(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, Qt::ControlModifier, from + QPoint(-30, -40));
+    real(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, Qt::ControlModifier, from + QPoint(-30, -40));
+    EXPECT_EQ(std::tuple(s.view_tilt, s.view_yaw), std::tuple(40.0f, 30.0f));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(read_frame(&after));
+    size_t changed = 0, bytes = size_t(after.width) * after.height * 3;
+    for (size_t i = 0; i < bytes; ++i) changed += before.pixels[i] != after.pixels[i];
+    EXPECT_GT(changed, bytes / 10) << "the turned view looks as before";
+    image_free(&before), image_free(&after);
+
+    presents = 0;
+    wheel(120);  // a notch away from the user: nearer
+    EXPECT_EQ(s.view_distance, float(2850.0 * 0.9));
+    wheel(-120);
+    EXPECT_EQ(s.view_distance, 2850.0f);
+    for (int i = 0; i < 3; ++i) wheel(-40);  // a touchpad's parts of a notch add up
+    EXPECT_EQ(s.view_distance, float(2850.0 / 0.9));
+    EXPECT_EQ(presents, 5);  // a frame for every wheel event
+    for (int i = 0; i < 200; ++i) wheel(1200);
+    EXPECT_EQ(s.view_distance, MIN_VIEW_DISTANCE);
+    for (int i = 0; i < 200; ++i) wheel(-1200);
+    EXPECT_EQ(s.view_distance, MAX_VIEW_DISTANCE);
+}
+
+}  // namespace
