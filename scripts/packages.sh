@@ -11,8 +11,9 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base
                 fonts-liberation2)
 # A virtual display, and tools to drive it and take pictures of it.
 DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
-# The fuzzers (clang's libFuzzer) and a German locale for the locale tests.
-TEST_PACKAGES=(clang libclang-rt-14-dev locales)
+# The fuzzers (clang's libFuzzer), a German locale for the locale tests, and
+# pdftoppm to look at printed pages.
+TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils)
 
 # How to build by hand, for systems where the scripts cannot install.
 manual_build_help() {

@@ -124,13 +124,19 @@ int printer_begin(pl_window* owner) {
     return 1;
 }
 
+page_fit fit_on_page(int32_t page_width, int32_t page_height, int32_t width, int32_t height) {
+    page_fit fit;
+    fit.scale = std::min(static_cast<float>(double(page_width) / double(width)),
+                         static_cast<float>(double(page_height) / double(height)));
+    fit.offset_x = (static_cast<float>(page_width) - static_cast<float>(width) * fit.scale) * 0.5f;
+    fit.offset_y = (static_cast<float>(page_height) - static_cast<float>(height) * fit.scale) * 0.5f;
+    return fit;
+}
+
 int print_image(const rgb_image* image) {
     if (!printer) return 0;
-    page_picture picture{image->width, image->height, 0.0f, 0.0f, 0.0f};
-    picture.scale = std::min(static_cast<float>(page_width) / static_cast<float>(image->width),
-                             static_cast<float>(page_height) / static_cast<float>(image->height));
-    picture.offset_x = (static_cast<float>(page_width) - static_cast<float>(image->width) * picture.scale) * 0.5f;
-    picture.offset_y = (static_cast<float>(page_height) - static_cast<float>(image->height) * picture.scale) * 0.5f;
+    const page_fit fit = fit_on_page(page_width, page_height, image->width, image->height);
+    page_picture picture{image->width, image->height, fit.scale, fit.offset_x, fit.offset_y};
 
     rgb_image texture{};
     bool drawn = false;

@@ -17,6 +17,15 @@ void print_view();
 // The print dialog and the page: 1 when a printer is ready to draw on, 0 when
 // the user cancelled or the page cannot be drawn (then said so).
 int printer_begin(pl_window* owner);
+// Where a picture of width by height pixels lies on a page of page_width by
+// page_height device pixels: scaled by the smaller of the two ratios and
+// centred, in single precision.
+struct page_fit {
+    float scale;
+    float offset_x, offset_y;
+};
+page_fit fit_on_page(int32_t page_width, int32_t page_height, int32_t width, int32_t height);
+
 // Draws the image on the page begun by printer_begin, scaled to fit and
 // centred, and finishes the job. Returns 1 when the page went to the printer,
 // 0 when it could not be drawn (the job is dropped, and said so).

@@ -259,8 +259,13 @@ bool platform_start(int& argc, char** argv, std::string* error) {
 }
 
 int run_message_loop() {
-    // A quit posted before the loop runs (or after it ended) is retrieved at once.
-    if (!quit_posted) QApplication::exec();
+    // A quit posted before the loop runs (or after it ended) is retrieved at
+    // once. The loop still starts, to end at its first turn: Qt refuses every
+    // nested loop (a dialog's, a message box's) from a quit made outside any
+    // loop until its main loop has run again.
+    if (quit_posted)
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(quit_code); }, Qt::QueuedConnection);
+    QApplication::exec();
     quit_posted = false;
     return quit_code;
 }

@@ -1,0 +1,273 @@
+// Snapshots and printouts as a user makes them: the BMP file against what the
+// window shows, the printed PDF (rasterised by pdftoppm, from poppler-utils)
+// against the snapshot, and every way each can fail or be cancelled.
+#include <QLineEdit>
+#include <QOpenGLWidget>
+#include <QPrintDialog>
+
+#include <sys/resource.h>
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+
+#include "app/viewer.h"
+#include "image/snapshot.h"
+#include "platform/printer.h"
+#include "platform/qt_layer.h"
+
+namespace {
+
+using namespace viewer_test;
+
+struct raster {  // a picture read from a PPM file, top row first
+    int width = 0, height = 0;
+    std::string rgb;
+    std::array<int, 3> at(int x, int y) const {
+        const size_t i = (size_t(y) * width + x) * 3;
+        return {uint8_t(rgb[i]), uint8_t(rgb[i + 1]), uint8_t(rgb[i + 2])};
+    }
+};
+
+// The first page of a PDF file at the given resolution, or the part of it
+// that crop (x y width height, in pixels at that resolution) names; an empty
+// raster when it cannot be read.
+raster rasterise(const std::string& pdf, int dpi, const std::string& crop = "") {
+    test::scratch_dir dir;
+    std::string area;
+    if (!crop.empty()) {
+        int x, y, w, h;
+        std::sscanf(crop.c_str(), "%d %d %d %d", &x, &y, &w, &h);
+        area = " -x " + std::to_string(x) + " -y " + std::to_string(y) + " -W " + std::to_string(w) + " -H " +
+               std::to_string(h);
+    }
+    const std::string command = "pdftoppm -r " + std::to_string(dpi) + area + " -singlefile '" + pdf + "' '" +
+                                (dir / "page") + "'";
+    raster r;
+    if (std::system(command.c_str()) != 0) return r;
+    const std::string ppm = test::read_file(dir / "page.ppm");
+    int maxval = 0, used = 0;
+    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &r.width, &r.height, &maxval, &used) != 3 || maxval != 255) return {};
+    r.rgb = ppm.substr(size_t(used) + 1);
+    if (r.rgb.size() != size_t(r.width) * r.height * 3) return {};
+    return r;
+}
+
+int difference(std::array<int, 3> a, const unsigned char* b) {
+    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+}
+
+class Output : public Viewer {
+protected:
+    void SetUp() override {
+        Viewer::SetUp();
+        load_sample(), answers.clear();
+        view = qobject_cast<QOpenGLWidget*>(client_area(app_state.main_window));
+    }
+    void TearDown() override {
+        set_printer_test_limits(false, 0);
+        set_print_dialog_handler(nullptr), install_print_dialog();
+        Viewer::TearDown();
+    }
+    // Resizes the main window until its client area is width by height pixels.
+    void client_size(int width, int height) {
+        frame->resize(frame->width() + width - view->width(), frame->height() + height - view->height());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return app_state.win_width == width && app_state.win_height == height; }))
+            << app_state.win_width << "x" << app_state.win_height;
+        QCoreApplication::processEvents();
+    }
+    bool timer_running() {
+        QTimer* t = app_state.main_window->timers[FRAME_TIMER];
+        return t && t->isActive() && t->interval() == int(FRAME_PERIOD_MS);
+    }
+    // Counts the BMP file's pixels that differ from the window's own framebuffer.
+    int differs_from_window(const std::string& bmp, int width, int height) {
+        const QImage shown = view->grabFramebuffer().convertToFormat(QImage::Format_RGB888);
+        EXPECT_EQ(std::tuple(shown.width(), shown.height()), std::tuple(width, height));
+        const int row = (width * 3 + 3) / 4 * 4;
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned char* p = reinterpret_cast<const unsigned char*>(bmp.data()) + 54 + (height - 1 - y) * row + x * 3;
+                const QRgb c = shown.pixel(x, y);
+                n += p[2] != qRed(c) || p[1] != qGreen(c) || p[0] != qBlue(c);
+            }
+        return n;
+    }
+    QOpenGLWidget* view = nullptr;
+};
+
+uint32_t le32(const std::string& b, size_t at) {
+    return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+}
+
+TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
+    test::scratch_dir dir;
+    app_state.view_tilt = 30.0f, app_state.view_yaw = -25.0f, build_scene();
+    ASSERT_TRUE(window_visible(app_state.query_panel));  // a panel lies over the view's top left
+    client_size(640, 480);
+    answers = {dir / "view"};
+    choose("Save Snapshot..");
+    const std::string bmp = test::read_file(dir / "view.bmp");
+    ASSERT_EQ(bmp.size(), 921654u);
+    EXPECT_EQ(std::tuple(le32(bmp, 18), le32(bmp, 22), int(bmp[28])), std::tuple(640u, 480u, 24));
+    EXPECT_EQ(differs_from_window(bmp, 640, 480), 0);
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Save complete", "Info"}}));
+    EXPECT_TRUE(timer_running());
+    // 641 wide: 1923 bytes of pixels and one pad byte a row, every pixel in its place
+    client_size(641, 480);
+    answers.push_back(dir / "odd.bmp");
+    choose("Save Snapshot..");
+    const std::string odd = test::read_file(dir / "odd.bmp");
+    ASSERT_EQ(odd.size(), 54u + 1924u * 480u);
+    EXPECT_EQ(differs_from_window(odd, 641, 480), 0);
+}
+
+TEST_F(Output, ACancelledSnapshotWritesNothingAndAFailedOneSaysSoAndKeepsTheOldFile) {
+    test::scratch_dir dir;
+    answers = {"", dir / "old.bmp", dir / "no/such/folder/view.bmp"};
+    choose("Save Snapshot..");  // cancelled
+    EXPECT_TRUE(recorder->messages().empty() && timer_running());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    // the disk takes no more than a kilobyte a file: the old file stays as it was
+    test::write_file(dir / "old.bmp", "old picture");
+    set_question_handler([](const char*, const char*) { return true; });  // yes, replace it
+    rlimit old_limit{};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit small{1024, old_limit.rlim_max};  // the soft limit only: it can be raised again
+    auto old_signal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    choose("Save Snapshot..");
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_signal);
+    choose("Save Snapshot..");
+    EXPECT_EQ(test::read_file(dir / "old.bmp"), "old picture");
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save snapshot!", "Error"}, {"Can't save snapshot!", "Error"}}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // nothing left behind
+    EXPECT_TRUE(timer_running());
+}
+
+TEST(PageFit, TheWorkedExamples) {
+    page_fit wide = fit_on_page(4800, 6600, 800, 600), tall = fit_on_page(4800, 6600, 600, 1100);
+    EXPECT_EQ(std::tuple(wide.scale, wide.offset_x, wide.offset_y), std::tuple(6.0f, 0.0f, 1500.0f));
+    EXPECT_EQ(std::tuple(tall.scale, tall.offset_x, tall.offset_y), std::tuple(6.0f, 600.0f, 0.0f));
+}
+
+// Prints through Qt's own print dialog, answered as a user would: the file
+// name typed into it, then Print.
+void print_through_dialog(const std::string& pdf) {
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QPrintDialog*>(w); dialog && dialog->isVisible()) {
+                answer.stop();
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+                if (name) name->setText(QString::fromStdString(pdf));
+                dialog->accept();
+                return;
+            }
+    });
+    answer.start(50);
+    send_message(app_state.main_window, WM_COMMAND, CMD_PRINT, 0);
+}
+
+TEST_F(Output, APrintoutIsTheSnapshotScaledToFitCentredAndUpright) {
+    test::scratch_dir dir;
+    app_state.view_tilt = 35.0f, app_state.view_yaw = 40.0f, build_scene();  // nothing symmetric about it
+    rgb_image snapshot{};
+    ASSERT_TRUE(capture_view(&snapshot));
+    print_through_dialog(dir / "page.pdf");
+    ASSERT_EQ(recorder->messages(), (test::message_list{{"Print spooled", "Info"}}));
+    std::FILE* info = popen(("pdfinfo '" + (dir / "page.pdf") + "'").c_str(), "r");
+    std::string about;
+    for (int c; info && (c = std::fgetc(info)) != EOF;) about += char(c);
+    if (info) pclose(info);
+    EXPECT_NE(about.find("Plexar1.0 printout"), std::string::npos) << about;  // the document's name
+    EXPECT_TRUE(timer_running());
+
+    const int dpi = 60;
+    const raster page = rasterise(dir / "page.pdf", dpi);
+    ASSERT_GT(page.width, 0) << "pdftoppm (poppler-utils) could not read the page";
+    // The picture: everything that is not white. Outside it the page is white.
+    int left = page.width, right = -1, top = page.height, bottom = -1;
+    for (int y = 0; y < page.height; ++y)
+        for (int x = 0; x < page.width; ++x)
+            if (auto c = page.at(x, y); c[0] + c[1] + c[2] < 3 * 250)
+                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+    ASSERT_GT(right, left);
+    const double width = right - left + 1, height = bottom - top + 1;
+    // scaled by the smaller ratio: the picture spans the printable width, keeping its shape
+    EXPECT_NEAR(width / height, double(snapshot.width) / snapshot.height, 0.02);
+    EXPECT_GT(width, 0.8 * page.width);
+    EXPECT_NEAR(top, page.height - 1 - bottom, 3);  // centred top to bottom
+    EXPECT_NEAR(left, page.width - 1 - right, 3);   // and across
+    // Upright and the same picture: the mean colour of each of 12 x 12 blocks of
+    // the printed picture against the same block of the snapshot.
+    const int blocks = 12;
+    int far_off = 0;
+    for (int by = 0; by < blocks; ++by)
+        for (int bx = 0; bx < blocks; ++bx) {
+            std::array<double, 3> printed{}, shot{};
+            int np = 0, ns = 0;
+            for (int y = top + int(height * by / blocks); y < top + int(height * (by + 1) / blocks); ++y)
+                for (int x = left + int(width * bx / blocks); x < left + int(width * (bx + 1) / blocks); ++x, ++np)
+                    for (int k = 0; k < 3; ++k) printed[k] += page.at(x, y)[k];
+            for (int y = snapshot.height * by / blocks; y < snapshot.height * (by + 1) / blocks; ++y)
+                for (int x = snapshot.width * bx / blocks; x < snapshot.width * (bx + 1) / blocks; ++x, ++ns)
+                    for (int k = 0; k < 3; ++k)  // the snapshot's rows run bottom-up
+                        shot[k] += snapshot.pixels[(size_t(snapshot.height - 1 - y) * snapshot.width + x) * 3 + k];
+            double d = 0;
+            for (int k = 0; k < 3; ++k) d += std::abs(printed[k] / np - shot[k] / ns);
+            far_off += d > 24;
+        }
+    EXPECT_LE(far_off, 2) << far_off << " of " << blocks * blocks << " blocks differ";
+    image_free(&snapshot);
+}
+
+TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJob) {
+    test::scratch_dir dir;
+    set_print_dialog_handler([](pl_window*) -> pl_printer* { return nullptr; });
+    choose("Print..");
+    EXPECT_TRUE(recorder->messages().empty() && timer_running());
+    // no offscreen context for the page: nothing is spooled, the view draws on
+    static std::string pdf;
+    pdf = dir / "failed.pdf";
+    set_print_dialog_handler([](pl_window*) { return pdf_printer(pdf); });
+    set_printer_test_limits(true, 0);
+    presents = 0;
+    choose("Print..");
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Cannot set printer pixel format!", "Error"}}));
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_TRUE(timer_running());
+    rgb_image frame_after{};
+    EXPECT_GT(presents, 0);  // the closing redraw, on the main window's context again
+    ASSERT_TRUE(read_frame(&frame_after));
+    EXPECT_EQ(difference({160, 160, 160}, frame_after.pixels), 0);  // a grey corner, as drawn
+    image_free(&frame_after);
+}
+
+TEST_F(Output, APageDrawnInBandsIsThePageDrawnWhole) {
+    test::scratch_dir dir;
+    static std::string pdf;
+    set_print_dialog_handler([](pl_window*) { return pdf_printer(pdf); });
+    pdf = dir / "whole.pdf", choose("Print..");
+    set_printer_test_limits(false, 1500);  // tiles of at most 1500 pixels a side
+    pdf = dir / "bands.pdf", choose("Print..");
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Print spooled", "Info"}, {"Print spooled", "Info"}}));
+    // At the printer's own resolution, over a square where four tiles meet
+    // (coarser, the rasteriser samples each band's image on its own). The two
+    // differ only where the quad's texture is sampled a fraction of a pixel
+    // apart at the tile's edges of the clip volume.
+    const std::string crop = "3600 4600 1800 1800";
+    const raster whole = rasterise(dir / "whole.pdf", 1200, crop), bands = rasterise(dir / "bands.pdf", 1200, crop);
+    ASSERT_TRUE(whole.width == 1800 && bands.width == 1800 && whole.height == bands.height);
+    int differing = 0, far_off = 0;
+    for (size_t i = 0; i < whole.rgb.size(); ++i) {
+        const int d = std::abs(int(uint8_t(whole.rgb[i])) - int(uint8_t(bands.rgb[i])));
+        differing += d > 16, far_off += d > 48;
+    }
+    EXPECT_EQ(far_off, 0);
+    EXPECT_LT(differing, int(whole.rgb.size() / 200));
+}
+
+}  // namespace
