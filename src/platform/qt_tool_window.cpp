@@ -219,9 +219,21 @@ protected:
     }
     bool focusNextPrevChild(bool next) override { return keys.move_focus(next); }
     void reject() override { send_cancel(window_); }
+    // Centred on the main window when first shown: when it is made, the window
+    // manager may not have placed the main window yet. Later shows keep where
+    // the user put it.
+    void showEvent(QShowEvent* e) override {
+        if (!placed_ && parentWidget()) {
+            const QRect owner = parentWidget()->window()->frameGeometry();
+            move(owner.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+            placed_ = true;
+        }
+        QDialog::showEvent(e);
+    }
 
 private:
     pl_window* window_;
+    bool placed_ = false;
 };
 
 int dialog_units_x(int units) { return (units * base_units().width() + 2) / 4; }
@@ -283,11 +295,6 @@ pl_window* create_dialog(const dialog_template& templ, pl_window* parent, window
         if (is_default_button(w)) keys->default_button = w;
     }
     frame->adjustSize();
-    if (templ.kind == DLG_POPUP && parent->widget) {
-        // centred on the main window when made; later shows keep where the user put it
-        QRect owner = parent->widget->frameGeometry();
-        frame->move(owner.center() - QPoint(frame->width() / 2, frame->height() / 2));
-    }
 
     dispatch_message(window, WM_INITDIALOG, 0, 0);
     if (templ.visible && !window->destroyed) {
