@@ -11,6 +11,10 @@
 // - a county report as a user feels it: the pick, the rebuild, the report
 //   appended to an Info panel that already holds its 198 lines, and the frame
 //   on the window;
+// - a drag move (Ctrl and the right button: the view turns) to the frame on
+//   the window, and a snapshot's capture of the view;
+// - an A4 page printed to a PDF file at the PDF printer's own resolution: the
+//   time, and the resident memory it takes at its peak above the idle size;
 // - the processor time the viewer takes while idle, its frame timer drawing
 //   eight frames a second behind the panels.
 //
@@ -28,12 +32,17 @@
 #include <sys/resource.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/app.h"
+#include "image/snapshot.h"
 #include "interact/pick.h"
 #include "panels/panels.h"
 #include "platform/controls.h"
+#include "platform/printer.h"
+#include "platform/qt_layer.h"
 #include "res/resource.h"
 #include "bench_startup.h"
 #include "data/data.h"
@@ -178,6 +187,61 @@ void BM_CountyReport(benchmark::State& state) {
     select_county(-1);
 }
 
+void BM_DragMove(benchmark::State& state) {
+    load_sample_quietly();
+    const unsigned turn = MK_RBUTTON | MK_CONTROL;
+    send_message(app_state.main_window, WM_RBUTTONDOWN, turn, make_lparam(400, 300));
+    int step = 0;
+    for (auto _ : state) {
+        const int x = 400 + ((step++ & 1) ? 0 : 3);  // to and fro: the view turns three degrees and back
+        send_message(app_state.main_window, WM_MOUSEMOVE, turn, make_lparam(x, 300));
+        QCoreApplication::processEvents();
+    }
+    send_message(app_state.main_window, WM_RBUTTONUP, 0, make_lparam(400, 300));
+    app_state.view_yaw = 0.0f;
+}
+
+void BM_SnapshotCapture(benchmark::State& state) {
+    load_sample_quietly();
+    for (auto _ : state) {
+        frame_outdated();  // the frame drawn in full, as after any change of the view
+        rgb_image picture{};
+        capture_view(&picture);
+        benchmark::DoNotOptimize(picture.pixels);
+        image_free(&picture);
+        QCoreApplication::processEvents();
+    }
+}
+
+std::string print_target;
+pl_printer* pdf_target(pl_window*) { return pdf_printer(print_target); }
+
+// One page, as "Print.." prints it once the dialog is answered (without the
+// command's 251 ms wait), on A4 at 1200 dots an inch.
+void BM_PrintA4ToPdf(benchmark::State& state) {
+    load_sample_quietly();
+    print_target = (std::filesystem::temp_directory_path() / "plexar-bench-print.pdf").string();
+    set_print_dialog_handler(pdf_target);
+    for (auto _ : state) {
+        state.PauseTiming();
+        settle(300);
+        const long idle_kb = bench::status_kb("VmRSS");
+        std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+        state.ResumeTiming();
+        rgb_image picture{};
+        capture_view(&picture);
+        if (printer_begin(app_state.main_window)) print_image(&picture);
+        image_free(&picture);
+        state.PauseTiming();
+        state.counters["peak_above_idle_MB"] = (bench::status_kb("VmHWM") - idle_kb) / 1024.0;
+        state.counters["pdf_MB"] = std::filesystem::file_size(print_target) / 1e6;
+        state.ResumeTiming();
+    }
+    std::filesystem::remove(print_target);
+    set_print_dialog_handler(nullptr);
+    install_print_dialog();
+}
+
 double cpu_seconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -238,6 +302,10 @@ int main(int argc, char** argv) {
             ->UseRealTime();
         benchmark::RegisterBenchmark("ClearOnWindow", BM_ClearOnWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("CountyReport", BM_CountyReport)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("DragMove", BM_DragMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("SnapshotCapture", BM_SnapshotCapture)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("PrintA4ToPdf", BM_PrintA4ToPdf)->Iterations(3)->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark("IdleCpu", BM_IdleCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("WarmStartToFirstFrame", BM_WarmStartToFirstFrame)
             ->UseManualTime()
