@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/window.h"
 
@@ -43,12 +44,16 @@ void cmd_load_data();
 void cmd_export_csv();
 void cmd_import_csv();
 void cmd_save_data();
+// Loads a file named on the command line or dropped on the window, as "Import
+// CSV.." (a .csv file) or "Load Data.." (any other) would load it.
+void open_data_file(const std::string& path);
 
 // The start-up sequence, up to the message loop. False when the main window
 // or its OpenGL context could not be made (the reason is on standard error).
 bool app_start();
 
-// Start-up, then the message loop; returns the exit code.
-int app_main();
+// Start-up, then the message loop; returns the exit code. A file named on the
+// command line is loaded once the windows are up.
+int app_main(const char* file = nullptr);
 void quit_app();
 void on_destroy();

@@ -18,6 +18,7 @@
 
 #include "data/data.h"
 #include "image/image.h"
+#include "platform/files.h"
 #include "platform/modal.h"
 #include "platform/offscreen.h"
 #include "platform/png.h"
@@ -146,7 +147,7 @@ int render(const std::string& data, const std::string& out, int argc, char** arg
     // Start as the viewer does: the field catalogue, then the chosen field with
     // its default height scale (or the one asked for).
     std::vector<std::string> labels;
-    if (!read_catalogue(CATALOGUE_PATH, labels)) message_box("init_query() - can't read fields!", "ERROR!");
+    if (!read_catalogue(data_file(CATALOGUE_PATH).c_str(), labels)) message_box("init_query() - can't read fields!", "ERROR!");
     app_state.active_field = static_cast<int16_t>(o.field);
     set_height_scale(static_cast<int>(o.scale));
     app_state.view_distance = o.distance;

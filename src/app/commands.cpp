@@ -1,4 +1,6 @@
 // The menu bar and the commands it issues.
+#include <strings.h>
+
 #include <string>
 
 #include "app/app.h"
@@ -11,23 +13,43 @@
 
 namespace {
 
-pl_menu* drop_down(std::initializer_list<std::pair<const char*, unsigned>> entries) {
+struct entry {
+    const char* text;
+    unsigned id;
+    const char* keys = nullptr;  // the shortcut desktop users expect, if any
+};
+
+pl_menu* drop_down(std::initializer_list<entry> entries) {
     pl_menu* menu = create_menu();
-    for (const auto& [text, id] : entries) append_menu_item(menu, id, text);
+    for (const entry& e : entries) append_menu_item(menu, e.id, e.text, e.keys);
     return menu;
 }
 
-// Reads a data file chosen by the user into the record table and shows it.
-void load_file(const char* extension, int (*read)(const char*), const char* failure, const char* success) {
-    std::string path;
-    if (!ask_open_file(path, extension)) return;
-    if (!read(path.c_str())) {
-        message_box(failure, "Error");
+// How a data file of each kind is read and what the user is told.
+struct file_loader {
+    const char* extension;
+    int (*read)(const char*);
+    const char* failure;
+    const char* success;
+};
+const file_loader RECORDS = {".dat", read_records, "Can't load data file!", "Load complete"};
+const file_loader CSV = {".csv", read_csv, "Can't import CSV file!", "Import complete"};
+
+// Reads a data file into the record table and shows it.
+void load_path(const file_loader& loader, const std::string& path) {
+    if (!loader.read(path.c_str())) {
+        message_box(loader.failure, "Error");
         return;
     }
     refresh_query_panel(app_state.query_panel);
     build_scene();
-    message_box(success, "Info");
+    message_box(loader.success, "Info");
+}
+
+// Reads a data file chosen by the user.
+void load_file(const file_loader& loader) {
+    std::string path;
+    if (ask_open_file(path, loader.extension)) load_path(loader, path);
 }
 
 // Writes the record table to a file chosen by the user; success is reported
@@ -45,19 +67,19 @@ void save_file(const char* extension, int (*write)(const char*), const char* fai
 }  // namespace
 
 void build_menu() {
-    app_state.file_menu = drop_down({{"Load Data..", CMD_LOAD_DATA},
-                                     {"Save Data..", CMD_SAVE_DATA},
-                                     {"Import CSV..", CMD_IMPORT_CSV},
-                                     {"Export CSV..", CMD_EXPORT_CSV},
+    app_state.file_menu = drop_down({{"Load Data..", CMD_LOAD_DATA, "Ctrl+O"},
+                                     {"Save Data..", CMD_SAVE_DATA, "Ctrl+S"},
+                                     {"Import CSV..", CMD_IMPORT_CSV, "Ctrl+I"},
+                                     {"Export CSV..", CMD_EXPORT_CSV, "Ctrl+E"},
                                      {"Save Snapshot..", CMD_SAVE_SNAPSHOT},
-                                     {"Print..", CMD_PRINT},
-                                     {"Quit", CMD_QUIT}});
+                                     {"Print..", CMD_PRINT, "Ctrl+P"},
+                                     {"Quit", CMD_QUIT, "Ctrl+Q"}});
     pl_menu* location = drop_down({{"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION}});
     pl_menu* query = drop_down({{"Default Query", CMD_DEFAULT_QUERY}, {"Saved Query", CMD_SAVED_QUERY}});
     pl_menu* panel = drop_down({{"Show GIS Panel", CMD_SHOW_GIS_PANEL},
                                 {"Show Query Panel", CMD_SHOW_QUERY_PANEL},
                                 {"Show Info Panel", CMD_SHOW_INFO_PANEL}});
-    pl_menu* help = drop_down({{"About..", CMD_ABOUT}});
+    pl_menu* help = drop_down({{"About..", CMD_ABOUT, "F1"}});
     app_state.menu_bar = create_menu();
     append_submenu(app_state.menu_bar, app_state.file_menu, "File");
     append_submenu(app_state.menu_bar, location, "Location");
@@ -118,7 +140,12 @@ void on_command(wparam w) {
     present_frame();
 }
 
-void cmd_load_data() { load_file(".dat", read_records, "Can't load data file!", "Load complete"); }
-void cmd_import_csv() { load_file(".csv", read_csv, "Can't import CSV file!", "Import complete"); }
+void cmd_load_data() { load_file(RECORDS); }
+void cmd_import_csv() { load_file(CSV); }
+
+void open_data_file(const std::string& path) {
+    const bool csv = path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".csv") == 0;
+    load_path(csv ? CSV : RECORDS, path);
+}
 void cmd_export_csv() { save_file(".csv", write_csv, "Can't export CSV file!", "Export complete"); }
 void cmd_save_data() { save_file(".dat", write_records, "Can't save data file!", "Save complete"); }

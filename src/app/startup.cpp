@@ -36,8 +36,9 @@ bool app_start() {
     return true;
 }
 
-int app_main() {
+int app_main(const char* file) {
     if (!app_start()) return 1;
+    if (file) open_data_file(file);
     return run_message_loop();
 }
 

@@ -6,6 +6,7 @@
 #include "data/data.h"
 #include "panels/panels.h"
 #include "platform/controls.h"
+#include "platform/files.h"
 #include "platform/modal.h"
 #include "platform/tool_window.h"
 #include "res/resource.h"
@@ -78,7 +79,7 @@ int query_panel_command(pl_window* panel, wparam w) {
 
 void init_query(pl_window* panel) {
     std::vector<std::string> labels;
-    if (!read_catalogue(CATALOGUE_PATH, labels)) {
+    if (!read_catalogue(data_file(CATALOGUE_PATH).c_str(), labels)) {
         message_box("init_query() - can't read fields!", "ERROR!");
         return;
     }

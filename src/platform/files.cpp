@@ -65,3 +65,15 @@ bool replace_file(const std::string& path, const void* data, std::size_t size) {
     ::unlink(temp.c_str());
     return false;
 }
+
+std::string data_file(const std::string& relative) {
+    std::error_code ec;
+    if (fs::exists(relative, ec)) return relative;
+    std::string rest = relative;
+    for (const char* prefix : {"./", "data/"})
+        if (rest.rfind(prefix, 0) == 0) rest.erase(0, std::char_traits<char>::length(prefix));
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return relative;
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "plexar" / rest;
+    return fs::exists(installed, ec) ? installed.string() : relative;
+}

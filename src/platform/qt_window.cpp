@@ -2,6 +2,10 @@
 // menus, timers and the message loop.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -43,6 +47,7 @@ struct pl_menu {
         unsigned id;
         std::string text;
         pl_menu* submenu;  // nullptr for a command entry
+        std::string keys;  // its shortcut, shown beside it, or empty
     };
     std::vector<item> items;
 };
@@ -165,7 +170,7 @@ namespace {
 
 class frame_widget : public QMainWindow {
 public:
-    explicit frame_widget(pl_window* owner) : owner_(owner) {}
+    explicit frame_widget(pl_window* owner) : owner_(owner) { setAcceptDrops(true); }
 
 protected:
     // Closing from the frame goes through the procedure; its default handling
@@ -189,7 +194,23 @@ protected:
         }
     }
 
+    // A file from the file manager: one local file at a time.
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (dropped_file(e->mimeData()).isEmpty()) return e->ignore();
+        e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override {
+        const QByteArray path = QFile::encodeName(dropped_file(e->mimeData()));
+        if (path.isEmpty()) return e->ignore();
+        e->acceptProposedAction();
+        dispatch(owner_, WM_DROPFILES, reinterpret_cast<wparam>(path.constData()), 0);
+    }
+
 private:
+    static QString dropped_file(const QMimeData* data) {
+        if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile()) return {};
+        return data->urls().first().toLocalFile();
+    }
     pl_window* owner_;
 };
 
@@ -381,9 +402,11 @@ pl_menu* create_menu() {
     return all_menus.back().get();
 }
 
-void append_menu_item(pl_menu* menu, unsigned id, const char* text) { menu->items.push_back({id, text, nullptr}); }
+void append_menu_item(pl_menu* menu, unsigned id, const char* text, const char* keys) {
+    menu->items.push_back({id, text, nullptr, keys ? keys : ""});
+}
 
-void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text) { bar->items.push_back({0, text, submenu}); }
+void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text) { bar->items.push_back({0, text, submenu, ""}); }
 
 void set_menu(pl_window* window, pl_menu* bar) {
     auto* frame = window && window->widget ? qobject_cast<QMainWindow*>(window->widget.data()) : nullptr;
@@ -395,6 +418,7 @@ void set_menu(pl_window* window, pl_menu* bar) {
         QMenu* drop_down = menu_bar->addMenu(QString::fromUtf8(top.text.c_str()));
         for (const pl_menu::item& entry : top.submenu->items) {
             QAction* action = drop_down->addAction(QString::fromUtf8(entry.text.c_str()));
+            if (!entry.keys.empty()) action->setShortcut(QKeySequence(QString::fromUtf8(entry.keys.c_str())));
             unsigned id = entry.id;
             QObject::connect(action, &QAction::triggered, [window, id] { dispatch(window, WM_COMMAND, id, 0); });
         }

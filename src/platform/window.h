@@ -26,6 +26,7 @@ enum : unsigned {
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
     WM_MOUSEWHEEL = 0x020A,  // key flags in the low 16 bits of w, the signed delta in the high 16 bits
+    WM_DROPFILES = 0x0233,   // w: the dropped file's path (const char*), valid during the call
 };
 
 // Key flags of mouse messages (first parameter).
@@ -86,7 +87,9 @@ void kill_timer(pl_window* window, unsigned id);
 
 struct pl_menu;
 pl_menu* create_menu();
-void append_menu_item(pl_menu* menu, unsigned id, const char* text);  // chosen: WM_COMMAND with id
+// Chosen, by the mouse or by its keys ("Ctrl+O", shown beside the text):
+// WM_COMMAND with id.
+void append_menu_item(pl_menu* menu, unsigned id, const char* text, const char* keys = nullptr);
 void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text);
 void set_menu(pl_window* window, pl_menu* bar);
 

@@ -10,6 +10,7 @@
 
 #include "data/data.h"
 #include "image/image.h"
+#include "platform/files.h"
 #include "platform/modal.h"
 #include "platform/surface.h"
 
@@ -73,7 +74,7 @@ void init_scene() {
 }
 
 int make_map(const char* file_name) {
-    std::string path = std::string(MAP_FOLDER) + file_name;
+    std::string path = data_file(std::string(MAP_FOLDER) + file_name);
     rgb_image image{};
     if (!load_bmp(path.c_str(), &image)) {
         message_box("make_map() - can't read map!", "ERROR!");

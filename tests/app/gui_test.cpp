@@ -1,4 +1,7 @@
 // The main window, its menu and its commands with real Qt widgets; each test starts the program afresh.
+#include <QMimeData>
+#include <QUrl>
+
 #include <clocale>
 
 #include "app/viewer.h"
@@ -82,6 +85,48 @@ TEST_F(Viewer, ExportAndSaveWriteTheSampleFilesAndAskBeforeReplacing) {
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
     choose("Export CSV.."), std::setlocale(LC_ALL, "C");
     EXPECT_NE(test::read_file(dir / "german.csv").find("\r\nAnderson,0.500000,"), std::string::npos);
+}
+
+TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
+    // as "Import CSV.." or "Load Data.." would load them, messages and all
+    open_data_file(SAMPLE + ".csv");
+    EXPECT_STREQ(record_table[STATE_INDEX].name, "TEXAS");
+    std::memset(record_table, 0, sizeof record_table);
+    open_data_file(SAMPLE + ".dat");
+    EXPECT_TRUE(holds_sample() && bars_show_field(0));
+    open_data_file("/no/such/file.CSV");
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Import complete", "Info"}, {"Load complete", "Info"},
+        {"read_csv(): fopen error", "ERROR"}, {"Can't import CSV file!", "Error"}}));
+    // dropped from a file manager
+    std::memset(record_table, 0, sizeof record_table), test::shown.clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(SAMPLE + ".dat"))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    EXPECT_TRUE(holds_sample());
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Load complete", "Info"}}));
+    // the keys every desktop program has
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QWidget* view = frame->centralWidget();
+    for (auto [key, modifier] : {std::pair{Qt::Key_O, Qt::ControlModifier}, {Qt::Key_S, Qt::ControlModifier},
+                                 {Qt::Key_I, Qt::ControlModifier}, {Qt::Key_E, Qt::ControlModifier}})
+        QTest::keyClick(view, key, modifier);
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"open .dat " + start_dir, "save .dat " + start_dir,
+                                                 "open .csv " + start_dir, "save .csv " + start_dir}));
+    QTest::keyClick(view, Qt::Key_F1);
+    EXPECT_TRUE(window_visible(app_state.about_box));
+    std::string keys;
+    for (QAction* top : frame->menuBar()->actions())
+        for (QAction* a : top->menu()->actions())
+            if (!a->shortcut().isEmpty()) keys += a->text().toStdString() + "=" + a->shortcut().toString().toStdString() + " ";
+    EXPECT_EQ(keys, "Load Data..=Ctrl+O Save Data..=Ctrl+S Import CSV..=Ctrl+I Export CSV..=Ctrl+E Print..=Ctrl+P "
+                    "Quit=Ctrl+Q About..=F1 ");
+    QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(end_run(), 0);
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};
