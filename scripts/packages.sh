@@ -12,8 +12,9 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base
 # A virtual display, and tools to drive it and take pictures of it.
 DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The fuzzers (clang's libFuzzer), a German locale for the locale tests, and
-# pdftoppm to look at printed pages.
-TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils)
+# pdftoppm to look at printed pages, and the validators of the desktop entry
+# and the AppStream metainfo.
+TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils desktop-file-utils appstream-util)
 
 # How to build by hand, for systems where the scripts cannot install.
 manual_build_help() {
