@@ -1,9 +1,11 @@
 // Plexar's entry point.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/app.h"
+#include "platform/surface.h"
 
 namespace {
 
@@ -39,5 +41,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Plexar cannot start: %s\n", why.c_str());
         return 1;
     }
-    return app_main(file);
+    const int code = app_main(file);
+    // For the soak test (scripts/soak): how much the run drew.
+    if (std::getenv("PLEXAR_REPORT_FRAMES")) std::fprintf(stderr, "plexar: %lu frames drawn\n", frames_drawn());
+    return code;
 }

@@ -10,6 +10,7 @@ present_fn present_handler = finish_frame;
 bool keeps_frames = false;
 unsigned revision = 0;
 bool drawn = false;
+unsigned long drawn_count = 0;
 
 }  // namespace
 
@@ -30,7 +31,11 @@ bool surface_keeps_frames() { return keeps_frames; }
 void frame_outdated() { ++revision; }
 unsigned frame_revision() { return revision; }
 
-void frame_drawn() { drawn = true; }
+void frame_drawn() {
+    drawn = true;
+    ++drawn_count;
+}
+unsigned long frames_drawn() { return drawn_count; }
 bool take_frame_drawn() {
     bool was = drawn;
     drawn = false;

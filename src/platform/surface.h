@@ -26,3 +26,6 @@ unsigned frame_revision();
 // that follows takes the note (a present with nothing new shows nothing new).
 void frame_drawn();
 bool take_frame_drawn();
+
+// Frames drawn in full since the process started.
+unsigned long frames_drawn();
