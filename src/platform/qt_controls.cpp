@@ -79,6 +79,20 @@ private:
     QPixmap pixmap_;
 };
 
+// A single-selection list the user cannot empty: a click beside the entries,
+// or Ctrl with a click or Space on the chosen one, keeps the selection (only
+// the program clears it), so the list always shows what was chosen last.
+class list_control : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+        return !index.isValid() || (flags & QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : flags;
+    }
+};
+
 // Builds one control of a tool window at its place (pixels) inside parent.
 QWidget* create_control(pl_window* dialog, const control_template& t, const QRect& place, QWidget* parent) {
     const QString text = t.text ? QString::fromUtf8(t.text) : QString();
@@ -110,7 +124,7 @@ QWidget* create_control(pl_window* dialog, const control_template& t, const QRec
         break;
     }
     case CTL_LIST_BOX: {
-        auto* list = new QListWidget(parent);
+        auto* list = new list_control(parent);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

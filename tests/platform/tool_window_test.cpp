@@ -1,19 +1,21 @@
 // The window layer's tool windows and controls with real Qt widgets and real
 // input events: placement in dialog units, notifications, capture, keys,
-// clicks that stay in their panel, multi-line text and screen readers.
+// clicks that stay in their panel, close boxes, multi-line text and screen
+// readers. One main window, one panel and one popup serve every test.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QApplication>
-#include <QComboBox>
+#include <QFrame>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextEdit>
-#include <QTextLayout>
 #include <QToolButton>
+#include <QWheelEvent>
 
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/controls.h"
@@ -22,7 +24,7 @@
 
 namespace {
 
-enum : unsigned { GROUP = 10, LABEL, PICTURE, LIST, DROP, EDIT, BUTTON, OK = 20 };
+enum : unsigned { GROUP = 10, LABEL, PICTURE, LIST, DROP, EDIT, BUTTON, OK = 20, CHOICES };
 
 constexpr control_template PANEL_CONTROLS[] = {
     {GROUP, CTL_GROUP_BOX, CTL_CENTER, 4, 4, 150, 100, "Group", 0, nullptr},
@@ -31,30 +33,29 @@ constexpr control_template PANEL_CONTROLS[] = {
     {LIST, CTL_LIST_BOX, CTL_TAB_STOP, 80, 14, 60, 60, nullptr, 0, "Things"},
     {DROP, CTL_DROP_DOWN, CTL_TAB_STOP, 8, 80, 60, 50, nullptr, 0, nullptr},
     {EDIT, CTL_EDIT, 0, 160, 4, 100, 60, "", 0, "Text"},
-    {BUTTON, CTL_BUTTON, CTL_TAB_STOP, 160, 80, 50, 14, "Press", 0, nullptr},
+    {BUTTON, CTL_BUTTON, CTL_TAB_STOP | CTL_DEFAULT, 160, 80, 50, 14, "Press", 0, nullptr},
 };
 constexpr dialog_template PANEL = {1, DLG_PANEL, true, 10, 10, 270, 110, "Test Panel", "MS Sans Serif", 8,
                                    PANEL_CONTROLS, 7};
 constexpr control_template POPUP_CONTROLS[] = {
-    {OK, CTL_BUTTON, CTL_DEFAULT | CTL_TAB_STOP, 20, 20, 50, 14, "OK", 0, nullptr},
+    {CHOICES, CTL_LIST_BOX, CTL_TAB_STOP, 4, 4, 60, 30, nullptr, 0, nullptr},
+    {OK, CTL_BUTTON, CTL_DEFAULT | CTL_TAB_STOP, 20, 40, 50, 14, "OK", 0, nullptr},
 };
-constexpr dialog_template POPUP = {2, DLG_POPUP, false, 0, 0, 100, 60, "Test Popup", "MS Sans Serif", 8, POPUP_CONTROLS, 1};
+constexpr dialog_template POPUP = {2, DLG_POPUP, false, 0, 0, 100, 60, "Test Popup", "MS Sans Serif", 8,
+                                   POPUP_CONTROLS, 2};
 
 struct message {
     pl_window* window;
     unsigned number;
     wparam w;
-    int selection;  // the list's selection when the message came
-    bool button_down;
-    bool operator==(const message& o) const { return window == o.window && number == o.number && w == o.w; }
+    int selection;  // for a command, the selection of its control when it came
 };
 std::vector<message> got;
-bool capture_on_click = false;
+bool capture_on_click = false;  // the procedure takes the capture as a picture is pressed
 
 intptr_t record(pl_window* window, unsigned number, wparam w, lparam) {
     if (number == WM_PAINT || number == WM_SIZE || number == WM_TIMER) return 0;
-    got.push_back({window, number, w, list_selection(window, LIST),
-                   bool(QApplication::mouseButtons() & Qt::LeftButton)});
+    got.push_back({window, number, w, number == WM_COMMAND ? list_selection(window, w & 0xFFFF) : -1});
     if (number == WM_COMMAND && w == make_command(PICTURE, STN_CLICKED) && capture_on_click) set_capture(window);
     return 1;
 }
@@ -75,125 +76,200 @@ protected:
     }
     void SetUp() override {
         show_window(panel), show_window(popup), release_capture(), capture_on_click = false;
+        list_clear(panel, LIST), list_clear(panel, DROP), list_clear(popup, CHOICES);
+        set_control_text(panel, EDIT, ""), set_control_text(panel, BUTTON, "Press");
         QCoreApplication::processEvents(), got.clear();
     }
     template <typename W = QWidget>
     static W* control(pl_window* dialog, unsigned id) { return qobject_cast<W*>(dialog->controls.at(id).data()); }
-    static std::vector<message> commands(pl_window* window) {
-        std::vector<message> c;
-        for (const message& m : got)
-            if (m.window == window && m.number == WM_COMMAND) c.push_back(m);
+    // what a window's procedure got: the first parameters of its commands, the numbers of its messages
+    static std::vector<wparam> commands(pl_window* window) {
+        std::vector<wparam> c;
+        for (const message& m : got) if (m.window == window && m.number == WM_COMMAND) c.push_back(m.w);
         return c;
+    }
+    static std::vector<unsigned> messages(pl_window* window) {
+        std::vector<unsigned> c;
+        for (const message& m : got) if (m.window == window) c.push_back(m.number);
+        return c;
+    }
+    static bool focus_becomes(QWidget* w) {
+        return QTest::qWaitFor([w] { return QApplication::focusWidget() == w; }, 1000);
     }
     static inline pl_window *main = nullptr, *panel = nullptr, *popup = nullptr;
 };
 
+using commands_t = std::vector<wparam>;
+using messages_t = std::vector<unsigned>;
+
 TEST_F(Layer, ControlsStandWhereTheirTemplatesPutThemInDialogUnits) {
-    EXPECT_GT(dialog_units_x(4), 3);  // one average character of the dialog font
-    EXPECT_GT(dialog_units_y(8), 8);
-    QWidget* label = control(panel, LABEL);
-    QWidget* client = label->parentWidget();
+    QWidget* client = control(panel, LABEL)->parentWidget();
+    EXPECT_EQ(QFontInfo(client->font()).family().toStdString(), dialog_font_face());
+    const QFontMetrics fm(client->font());
+    const int base_x = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    for (int n : {1, 3, 4, 7, 60, 270}) {
+        EXPECT_EQ(dialog_units_x(n), (n * base_x + 2) / 4) << n;
+        EXPECT_EQ(dialog_units_y(n), (n * fm.height() + 4) / 8) << n;
+    }
     const int edge = qobject_cast<QFrame*>(client)->frameWidth();
-    EXPECT_EQ(label->geometry(), QRect(dialog_units_x(8) + edge, dialog_units_y(14) + edge, dialog_units_x(60),
-                                       dialog_units_y(8)));
     EXPECT_EQ(client->contentsRect().size(), QSize(dialog_units_x(270), dialog_units_y(110)));
-    EXPECT_EQ(control(panel, PICTURE)->size(), QSize(64, 32));  // a bitmap at its real size
-    EXPECT_EQ(control(panel, PICTURE)->pos(), QPoint(dialog_units_x(8) + edge, dialog_units_y(26) + edge));
+    for (const control_template& t : PANEL_CONTROLS) {
+        const QRect want(dialog_units_x(t.x) + edge, dialog_units_y(t.y) + edge, dialog_units_x(t.cx),
+                         dialog_units_y(t.cy));
+        QRect is = control(panel, t.id)->geometry();
+        if (t.kind == CTL_PICTURE) {
+            EXPECT_EQ(is, QRect(want.topLeft(), QSize(64, 32)));  // the bitmap's own size
+            continue;
+        }
+        if (t.kind == CTL_DROP_DOWN) {  // closed: one line high
+            EXPECT_LT(is.height(), want.height());
+            is.setHeight(want.height());
+        }
+        EXPECT_EQ(is, want) << t.id;
+    }
     // the panel lies inside the main window's client area; the popup is a window of its own, centred on its owner
     EXPECT_EQ(panel->widget->parentWidget(), client_area(main));
     EXPECT_EQ(panel->widget->pos(), QPoint(dialog_units_x(10), dialog_units_y(10)));
     EXPECT_TRUE(popup->widget->isWindow());
     EXPECT_LE((popup->widget->frameGeometry().center() - main->widget->frameGeometry().center()).manhattanLength(), 40);
-    EXPECT_STREQ(dialog_font_face(), "Liberation Sans");
 }
 
 TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     QWidget* picture = control(panel, PICTURE);
     QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(5, 5));
-    ASSERT_EQ(commands(panel).size(), 1u);
-    EXPECT_EQ(commands(panel)[0].w, make_command(PICTURE, STN_CLICKED));  // as the button goes down
+    EXPECT_EQ(commands(panel), commands_t{make_command(PICTURE, STN_CLICKED)});  // while the button is still down
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
-    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(5, 5), picture->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(picture, &twice);
-    EXPECT_EQ(commands(panel).back().w, make_command(PICTURE, STN_DBLCLK));
+    QTest::mouseDClick(picture, Qt::LeftButton, {}, QPoint(5, 5));  // the second press, as Qt reports it
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(commands(panel).size(), 2u);
+    EXPECT_EQ(commands(panel).back(), make_command(PICTURE, STN_DBLCLK));
 
     got.clear();
     for (const char* entry : {"one", "two", "three"}) list_add(panel, LIST, entry), list_add(panel, DROP, entry);
-    list_select(panel, LIST, 1), list_select(panel, DROP, 2), set_control_text(panel, EDIT, "x");
-    EXPECT_TRUE(commands(panel).empty());
+    EXPECT_EQ(std::tuple(list_count(panel, LIST), list_count(panel, DROP), list_selection(panel, DROP)),
+              std::tuple(3, 3, -1));  // a drop-down shows nothing until an entry is chosen
+    list_select(panel, LIST, 1), list_select(panel, DROP, 2);
+    set_control_text(panel, EDIT, "x"), set_control_text(panel, BUTTON, "Go");
     EXPECT_EQ(std::tuple(list_selection(panel, LIST), list_selection(panel, DROP)), std::tuple(1, 2));
     list_select(panel, LIST, 7);  // no such entry: no selection
     EXPECT_EQ(list_selection(panel, LIST), -1);
+    EXPECT_TRUE(commands(panel).empty());
 
     auto* list = control<QListWidget>(panel, LIST);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
-    ASSERT_FALSE(commands(panel).empty());
-    EXPECT_EQ(commands(panel).back().w, make_command(LIST, LBN_SELCHANGE));
-    EXPECT_EQ(commands(panel).back().selection, 2);  // readable when the notification comes
     QTest::keyClick(list, Qt::Key_Up);
-    EXPECT_EQ(std::tuple(commands(panel).back().w, commands(panel).back().selection),
-              std::tuple(make_command(LIST, LBN_SELCHANGE), 1));
-    got.clear();
+    QTest::keyClick(list, Qt::Key_Down);
+    // a single-selection list the user cannot empty: beside the entries, or Ctrl on the chosen one
+    const QPoint below(5, list->viewport()->height() - 3);
+    ASSERT_FALSE(list->indexAt(below).isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+    const QPoint chosen = list->visualItemRect(list->item(2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, chosen);
+    QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(list_selection(panel, LIST), 2);
     QTest::keyClick(control(panel, DROP), Qt::Key_Up);
-    EXPECT_EQ(std::tuple(commands(panel).size(), list_selection(panel, DROP)), std::tuple(1u, 1));
-    EXPECT_EQ(commands(panel).back().w, make_command(DROP, CBN_SELCHANGE));
     QTest::mouseClick(control(panel, BUTTON), Qt::LeftButton);
-    EXPECT_EQ(commands(panel).back().w, make_command(BUTTON, BN_CLICKED));
-    list_clear(panel, LIST), list_clear(panel, DROP);
+    std::vector<std::pair<wparam, int>> seen;  // each with the selection readable as it came
+    for (const message& m : got) seen.emplace_back(m.w, m.selection);
+    const wparam list_changed = make_command(LIST, LBN_SELCHANGE);
+    EXPECT_EQ(seen, (std::vector<std::pair<wparam, int>>{{list_changed, 2}, {list_changed, 1}, {list_changed, 2},
+                                                         {make_command(DROP, CBN_SELCHANGE), 1},
+                                                         {make_command(BUTTON, BN_CLICKED), -1}}));
+    got.clear(), list_clear(panel, LIST), list_clear(panel, DROP);
+    EXPECT_TRUE(got.empty());
 }
 
 TEST_F(Layer, ACapturingPanelGetsTheReleaseWhereverItHappens) {
     capture_on_click = true;
-    QWidget* view = client_area(main);
-    QTest::mousePress(control(panel, PICTURE), Qt::LeftButton, {}, QPoint(5, 5));
+    QWidget *view = client_area(main), *picture = control(panel, PICTURE);
+    const QPoint far(view->width() - 10, view->height() - 10);
+    ASSERT_FALSE(panel->widget->geometry().contains(far));
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(capture_window(), panel);
     got.clear();
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(700, 500));  // far outside the panel
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(std::tuple(got[0].window, got[0].number), std::tuple(panel, unsigned(WM_LBUTTONUP)));
+    QTest::mouseMove(view, far);  // dragged out over the map: the panel's, not the map's
+    QTest::mouseRelease(view, Qt::LeftButton, {}, far);
+    EXPECT_EQ(messages(panel), (messages_t{WM_MOUSEMOVE, WM_LBUTTONUP}));
+    EXPECT_TRUE(messages(main).empty());
+    // released where it was pressed (where Qt itself sends the release)
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(5, 5));
+    got.clear();
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(messages(panel), messages_t{WM_LBUTTONUP});
+
     release_capture();
     got.clear();
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(700, 500));
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(700, 500));
-    ASSERT_EQ(got.size(), 2u);  // without the capture the view's own window gets them
-    EXPECT_EQ(std::tuple(got[1].window, got[1].number), std::tuple(main, unsigned(WM_LBUTTONUP)));
+    QTest::mousePress(view, Qt::LeftButton, {}, far);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, far);
+    EXPECT_TRUE(messages(panel).empty());  // without the capture the view's own window gets them
+    EXPECT_EQ(messages(main), (messages_t{WM_LBUTTONDOWN, WM_LBUTTONUP}));
 }
 
-TEST_F(Layer, ClicksOnAPanelNeverReachTheViewBehindIt) {
-    for (unsigned id : {GROUP, LABEL, PICTURE}) {
-        QTest::mouseClick(control(panel, id), Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseClick(control(panel, id), Qt::RightButton, {}, QPoint(2, 2));
+TEST_F(Layer, ClicksAndTheWheelOnAPanelNeverReachTheViewBehindIt) {
+    auto wheel = [](QWidget* w, QPoint at) {
+        QWheelEvent e(at, w->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    QWidget* caption = panel->widget->childAt(panel->widget->width() / 2, 6);
+    ASSERT_TRUE(caption && caption != control(panel, LABEL)->parentWidget());
+    for (QWidget* w : {control(panel, GROUP), control(panel, LABEL), control(panel, PICTURE), caption,
+                       panel->widget.data()}) {
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+            QTest::mouseClick(w, button, {}, QPoint(1, 1));
+            QTest::mouseDClick(w, button, {}, QPoint(1, 1));
+            QTest::mouseRelease(w, button, {}, QPoint(1, 1));
+        }
+        wheel(w, QPoint(1, 1));
     }
-    QTest::mouseClick(panel->widget, Qt::LeftButton, {}, QPoint(1, 1));  // its frame
     QTest::keyClick(control(panel, BUTTON), Qt::Key_A);
-    for (const message& m : got) EXPECT_NE(m.window, main) << std::hex << m.number;
+    EXPECT_TRUE(messages(main).empty());
+    // the view itself gets them
+    QWidget* view = client_area(main);
+    const QPoint far(view->width() - 10, view->height() - 10);
+    QTest::mouseClick(view, Qt::LeftButton, {}, far);
+    wheel(view, far);
+    EXPECT_EQ(messages(main), (messages_t{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL}));
 }
 
-TEST_F(Layer, TabStaysInThePanelEscapeCancelsEnterPressesTheDefaultButton) {
+TEST_F(Layer, TabStaysInItsWindowEscapeCancelsEnterPressesTheDefaultButton) {
     QWidget *list = control(panel, LIST), *drop = control(panel, DROP), *button = control(panel, BUTTON);
     hide_window(popup);
     main->widget->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main->widget));
     list->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == list; }, 500));
-    const std::vector<QWidget*> order = {drop, button, list, drop};
-    for (QWidget* next : order) {
+    ASSERT_TRUE(focus_becomes(list));
+    for (QWidget* next : {drop, button, list, drop}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == next; }, 500));
+        EXPECT_TRUE(focus_becomes(next));
     }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == list; }, 500));
+    for (QWidget* next : {list, button}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_TRUE(focus_becomes(next));
+    }
     QTest::keyClick(list, Qt::Key_Escape);
-    EXPECT_EQ(commands(panel).back().w, wparam(IDCANCEL));
-    EXPECT_TRUE(commands(main).empty());
+    QTest::keyClick(drop, Qt::Key_Escape);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(commands(panel), (commands_t{IDCANCEL, IDCANCEL, make_command(BUTTON, BN_CLICKED)}));
+    EXPECT_TRUE(messages(main).empty());
 
     got.clear();
     show_window(popup);
-    QTest::keyClick(control(popup, OK), Qt::Key_Return);
-    QTest::keyClick(control(popup, OK), Qt::Key_Escape);
-    ASSERT_EQ(commands(popup).size(), 2u);
-    EXPECT_EQ(std::tuple(commands(popup)[0].w, commands(popup)[1].w), std::tuple(make_command(OK, BN_CLICKED), wparam(IDCANCEL)));
+    popup->widget->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(popup->widget));
+    QWidget *choices = control(popup, CHOICES), *ok = control(popup, OK);
+    set_focus_control(popup, CHOICES);
+    ASSERT_TRUE(focus_becomes(choices));
+    for (QWidget* next : {ok, choices}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(focus_becomes(next));
+    }
+    QTest::keyClick(choices, Qt::Key_Return);  // the focus on another control: still the default button
+    QTest::keyClick(choices, Qt::Key_Enter);
+    QTest::keyClick(ok, Qt::Key_Return);
+    QTest::keyClick(ok, Qt::Key_Escape);
+    const wparam pressed = make_command(OK, BN_CLICKED);
+    EXPECT_EQ(commands(popup), (commands_t{pressed, pressed, pressed, IDCANCEL}));
+    EXPECT_TRUE(commands(panel).empty() && commands(main).empty());
 }
 
 TEST_F(Layer, CloseBoxesCancelAndDestroyNothing) {
@@ -201,31 +277,52 @@ TEST_F(Layer, CloseBoxesCancelAndDestroyNothing) {
     ASSERT_TRUE(close);
     QTest::mouseClick(close, Qt::LeftButton);
     popup->widget->close();
-    EXPECT_EQ(commands(panel).back().w, wparam(IDCANCEL));
-    EXPECT_EQ(commands(popup).back().w, wparam(IDCANCEL));
+    EXPECT_EQ(commands(panel), commands_t{IDCANCEL});
+    EXPECT_EQ(commands(popup), commands_t{IDCANCEL});
     EXPECT_TRUE(window_visible(panel) && window_visible(popup));  // hiding is the procedure's choice
     hide_window(popup);
     EXPECT_FALSE(window_visible(popup) || popup->destroyed);
 }
 
 TEST_F(Layer, MultiLineTextCountsTheLinesItDisplays) {
-    EXPECT_EQ(edit_line_count(panel, EDIT), 1);  // empty
+    EXPECT_EQ(std::tuple(edit_line_count(panel, EDIT), control_text(panel, EDIT)), std::tuple(1, std::string()));
     set_control_text(panel, EDIT, "one\r\ntwo\r\n");
     EXPECT_EQ(edit_line_count(panel, EDIT), 3);  // the empty line after the last break counts
     EXPECT_EQ(control_text(panel, EDIT), "one\r\ntwo\r\n");
-    EXPECT_EQ(edit_line_length(panel, EDIT, 5), 3);  // "two"
+    EXPECT_EQ(std::tuple(edit_line_length(panel, EDIT, 1), edit_line_length(panel, EDIT, 5),
+                         edit_line_length(panel, EDIT, 10)), std::tuple(3, 3, 0));
+
+    // a line far wider than the control wraps into displayed lines that fit it
     const std::string words = "many words that go on and on well past the edge of the narrow control";
     set_control_text(panel, EDIT, words + "\r\nend");
     const int wrapped = edit_line_count(panel, EDIT) - 1;
     EXPECT_GT(wrapped, 1);
-    EXPECT_LT(edit_line_length(panel, EDIT, 0), int(words.size()));
-    // the wrapping is the control's own: as many lines as its layout shows
     auto* edit = control<QTextEdit>(panel, EDIT);
-    EXPECT_EQ(edit->document()->firstBlock().layout()->lineCount(), wrapped);
-    edit_append(panel, EDIT, "\r\nmore");
-    EXPECT_TRUE(edit_remove_first_line(panel, EDIT));
-    EXPECT_EQ(control_text(panel, EDIT), "end\r\nmore");
-    EXPECT_TRUE(edit_remove_first_line(panel, EDIT));
+    const int room = edit->viewport()->width() - 2 * int(edit->document()->documentMargin());
+    std::string joined;
+    int parts = 0;
+    for (int at = 0, length; at < int(words.size()) && parts <= wrapped; at += length, ++parts) {
+        length = edit_line_length(panel, EDIT, at);
+        ASSERT_GT(length, 0) << at;
+        const QString part = QString::fromStdString(words.substr(at, length));
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(part.trimmed()), room) << part.toStdString();
+        joined += words.substr(at, length);
+    }
+    EXPECT_EQ(std::tuple(parts, joined), std::tuple(wrapped, words));  // as many parts as counted lines
+    EXPECT_LT(edit_line_length(panel, EDIT, 0), int(words.size()));
+    EXPECT_EQ(edit_line_length(panel, EDIT, int(words.size()) + 3), 3);  // "end"
+
+    // counted alike while the panel is hidden, and after adding to the text
+    hide_window(panel);
+    set_control_text(panel, EDIT, words);
+    EXPECT_EQ(edit_line_count(panel, EDIT), wrapped);
+    edit_append(panel, EDIT, "\r\n" + words + "\r\nmore");
+    EXPECT_EQ(edit_line_count(panel, EDIT), 2 * wrapped + 1);
+    show_window(panel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit_line_count(panel, EDIT), 2 * wrapped + 1);
+    EXPECT_TRUE(edit_remove_first_line(panel, EDIT) && edit_remove_first_line(panel, EDIT));
+    EXPECT_EQ(control_text(panel, EDIT), "more");
     EXPECT_FALSE(edit_remove_first_line(panel, EDIT));  // one line left: it stays
     EXPECT_EQ(control_text(panel, EDIT), "more");
 }
@@ -236,16 +333,18 @@ TEST_F(Layer, ScreenReadersFindTheWindowsAndControlsByName) {
     EXPECT_EQ(std::tuple(picture->role(), picture->text(QAccessible::Name).toStdString()),
               std::tuple(QAccessible::Button, std::string("Tilt down")));
     QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(panel->widget);
+    ASSERT_TRUE(frame);
     EXPECT_EQ(std::tuple(frame->role(), frame->text(QAccessible::Name).toStdString()),
               std::tuple(QAccessible::Dialog, std::string("Test Panel")));
     for (const char* entry : {"alpha", "beta"}) list_add(panel, LIST, entry);
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control(panel, LIST));
+    ASSERT_TRUE(list);
     EXPECT_EQ(list->text(QAccessible::Name).toStdString(), "Things");
     ASSERT_EQ(list->childCount(), 2);
     EXPECT_EQ(list->child(1)->text(QAccessible::Name).toStdString(), "beta");
     QAccessibleInterface* button = QAccessible::queryAccessibleInterface(control(panel, BUTTON));
-    EXPECT_EQ(button->text(QAccessible::Name).toStdString(), "Press");
-    list_clear(panel, LIST);
+    EXPECT_EQ(std::tuple(button->role(), button->text(QAccessible::Name).toStdString()),
+              std::tuple(QAccessible::Button, std::string("Press")));
 }
 
 }  // namespace
