@@ -12,9 +12,10 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base
 # A virtual display, and tools to drive it and take pictures of it.
 DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The fuzzers (clang's libFuzzer), a German locale for the locale tests, and
-# pdftoppm to look at printed pages, and the validators of the desktop entry
-# and the AppStream metainfo.
-TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils desktop-file-utils appstream-util)
+# pdftoppm to look at printed pages, the validators of the desktop entry and
+# the AppStream metainfo, and what cpack needs to make the Debian package
+# (dpkg-shlibdeps, and file to tell it the executables).
+TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils desktop-file-utils appstream-util dpkg-dev file)
 
 # How to build by hand, for systems where the scripts cannot install.
 manual_build_help() {

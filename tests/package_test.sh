@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the build, then checks that it holds the
+# programs and their data under /usr, that it depends on the libraries the
+# programs link (found by dpkg-shlibdeps) and on what Qt loads at run time,
+# and that the unpacked plexar-cli finds its data from another folder.
+#   tests/package_test.sh BUILD-DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; fail "cpack"; }
+deb=("$work"/plexar_1.0c_*.deb)
+[ -f "${deb[0]}" ] || fail "no plexar_1.0c_*.deb made: $(ls "$work")"
+
+contents=$(dpkg-deb -c "${deb[0]}" | awk '{ print $NF }')
+for f in ./usr/bin/plexar ./usr/bin/plexar-cli ./usr/share/plexar/ui/karto04.ui ./usr/share/plexar/maps/karto04.bmp \
+         ./usr/share/plexar/sample/texas.dat ./usr/share/applications/plexar.desktop \
+         ./usr/share/icons/hicolor/scalable/apps/plexar.svg ./usr/share/man/man1/plexar.1; do
+    grep -qxF "$f" <<<"$contents" || fail "not in the package: $f"
+done
+
+depends=$(dpkg-deb -f "${deb[0]}" Depends)
+for d in libc6 libqt6widgets6 libqt6opengl6 libqt6printsupport6 libegl1 qt6-qpa-plugins libgl1-mesa-dri fonts-liberation2; do
+    grep -qE "(^|, )$d( |,|$)" <<<"$depends" || fail "Depends lacks $d: $depends"
+done
+
+# Unpacked anywhere, the programs find the data that came with them.
+dpkg-deb -x "${deb[0]}" "$work/root"
+mkdir "$work/elsewhere" && cd "$work/elsewhere"
+errors=$("$work/root/usr/bin/plexar-cli" render "$work/root/usr/share/plexar/sample/texas.dat" view.bmp --size 64x48 2>&1) ||
+    fail "render: $errors"
+[ -z "$errors" ] || fail "render said: $errors"
+echo "package ${deb[0]##*/}: contents, Depends ($depends) and unpacked run: ok"
