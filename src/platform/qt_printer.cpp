@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <memory>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "platform/modal.h"
 #include "platform/printer.h"
@@ -61,6 +64,10 @@ pl_printer* show_print_dialog(pl_window* owner) {
 }
 
 // Releases the context and its framebuffer; no context is current afterwards.
+// A page takes a hundred megabytes or so while it is drawn (the band, its
+// copies, the driver's buffers); glibc keeps most of that once freed, so the
+// free memory goes back to the system here rather than staying with a viewer
+// that may run for days.
 void drop_context(pl_printer* p) {
     if (p->context && p->surface && p->context->makeCurrent(p->surface.get())) {
         p->band.reset();
@@ -69,6 +76,9 @@ void drop_context(pl_printer* p) {
     p->band.reset();
     p->context.reset();
     p->surface.reset();
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace
