@@ -242,6 +242,9 @@ void BM_PrintA4ToPdf(benchmark::State& state) {
         image_free(&picture);
         state.PauseTiming();
         state.counters["peak_above_idle_MB"] = (bench::status_kb("VmHWM") - idle_kb) / 1024.0;
+        // what the page leaves behind once it is out (the first page also
+        // sets up the print machinery for good)
+        state.counters["kept_after_MB"] = (bench::status_kb("VmRSS") - idle_kb) / 1024.0;
         state.counters["pdf_MB"] = std::filesystem::file_size(print_target) / 1e6;
         state.ResumeTiming();
     }
