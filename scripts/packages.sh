@@ -23,7 +23,7 @@ manual_build_help() {
 Then build and test by hand from the project's folder:
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j2
-    xvfb-run -a ctest --test-dir build --output-on-failure
+    xvfb-run -a -s -noreset ctest --test-dir build --output-on-failure
     ./build/plexar          (from this folder, where it finds data/)
 The README's section "Other Linux systems" says what each package is for.
 EOF
