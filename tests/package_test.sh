@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the build, then checks that it holds the
-# programs and their data under /usr, that it depends on the libraries the
-# programs link (found by dpkg-shlibdeps) and on what Qt loads at run time,
-# and that the unpacked plexar-cli finds its data from another folder.
+# programs and their data under /usr, and that it depends on the libraries the
+# programs link (found by dpkg-shlibdeps) and on what Qt loads at run time.
+# (That the programs find their data beside bin/ is install_test.sh's part.)
 #   tests/package_test.sh BUILD-DIR
 set -euo pipefail
 build=$1
@@ -26,11 +26,4 @@ depends=$(dpkg-deb -f "${deb[0]}" Depends)
 for d in libc6 libqt6widgets6 libqt6opengl6 libqt6printsupport6 libegl1 qt6-qpa-plugins libgl1-mesa-dri fonts-liberation2; do
     grep -qE "(^|, )$d( |,|$)" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
-
-# Unpacked anywhere, the programs find the data that came with them.
-dpkg-deb -x "${deb[0]}" "$work/root"
-mkdir "$work/elsewhere" && cd "$work/elsewhere"
-errors=$("$work/root/usr/bin/plexar-cli" render "$work/root/usr/share/plexar/sample/texas.dat" view.bmp --size 64x48 2>&1) ||
-    fail "render: $errors"
-[ -z "$errors" ] || fail "render said: $errors"
-echo "package ${deb[0]##*/}: contents, Depends ($depends) and unpacked run: ok"
+echo "package ${deb[0]##*/}: contents and Depends ($depends): ok"

@@ -1,9 +1,11 @@
 // Helpers shared by the tests: a scratch folder, the messages the program
-// showed, file bytes.
+// showed, file bytes, commands run.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,5 +51,14 @@ inline std::string read_file(const std::string& path) {
 }
 
 inline void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// Runs a shell command: its exit code (-1 when it did not exit) and what it wrote to standard output.
+inline std::pair<int, std::string> run(const std::string& command) {
+    std::string out;
+    std::FILE* p = popen(command.c_str(), "r");
+    for (int c; p && (c = std::fgetc(p)) != EOF;) out += char(c);
+    const int status = p ? pclose(p) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
 
 }  // namespace test

@@ -3,11 +3,7 @@
 
 #include <QImage>
 
-#include <sys/wait.h>
-
 #include <array>
-#include <cstdint>
-#include <cstdio>
 
 #include "scene/view_math.h"
 #include "test_util.h"
@@ -15,16 +11,12 @@
 namespace {
 
 using rgb = std::array<int, 3>;
-const rgb BACKGROUND = {160, 160, 160}, OUTSIDE = {196, 206, 216}, WHITE = {255, 255, 255};
+const rgb BACKGROUND = {160, 160, 160}, OUTSIDE = {196, 206, 216};
 const std::string SAMPLE = "'" PLEXAR_SOURCE_DIR "/data/sample/texas.dat' ";
 
 // Runs "plexar-cli ARGS" in folder (by default the one holding data/): exit code, standard error.
 std::pair<int, std::string> cli(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
-    std::FILE* p = popen(("cd '" + folder + "' && " PLEXAR_CLI " " + args + " 2>&1 >/dev/null").c_str(), "r");
-    std::string errors;
-    for (int c; (c = std::fgetc(p)) != EOF;) errors += static_cast<char>(c);
-    int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, errors};
+    return test::run("cd '" + folder + "' && " PLEXAR_CLI " " + args + " 2>&1 >/dev/null");
 }
 std::pair<int, std::string> render(const std::string& args, const std::string& folder = PLEXAR_SOURCE_DIR) {
     return cli("render " + args, folder);
@@ -71,42 +63,33 @@ TEST(CliRender, OddSizeGivesAPaddedBmpOfTheChosenView) {
     ASSERT_EQ(std::pair(code, errors), OK);
     const std::string f = test::read_file(dir / "odd.bmp");
     ASSERT_EQ(f.size(), 54u + 304 * 75);  // 303 bytes a row, padded to 304
-    EXPECT_EQ(f.substr(0, 34), std::string("BM\x46\x59\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x65\0\0\0\x4B\0\0\0"
-                                           "\x01\0\x18\0\0\0\0\0", 34));  // size 22854, 101 x 75, 24 bits
     EXPECT_EQ(pixel(f, 101, 100, 74), BACKGROUND);  // the last pixel before a row's padding
     const test::window_point corner = test::project({4000, 30, 150, 900, 700, 101, 75}, 100, 100, 0);
     EXPECT_EQ(pixel(f, 101, corner.x, corner.y), OUTSIDE);  // red and blue differ: swapped bytes would show
 }
 
-TEST(CliRender, APngNameGivesAPngOfTheSamePicture) {
+TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightnessAndAPngNameGivesAPngOfTheSamePicture) {
     test::scratch_dir dir;
-    const std::string view = " --size 201x150 --tilt 35 --yaw -20 --select 40";
-    ASSERT_EQ(render(SAMPLE + "'" + (dir / "view.PNG") + "'" + view), OK);
-    ASSERT_EQ(render(SAMPLE + "'" + (dir / "view.bmp") + "'" + view), OK);
-    EXPECT_EQ(test::read_file(dir / "view.PNG").substr(1, 3), "PNG");
-    QImage png(QString::fromStdString(dir / "view.PNG"));
-    ASSERT_EQ(std::tuple(png.width(), png.height()), std::tuple(201, 150));
-    const std::string bmp = test::read_file(dir / "view.bmp");
+    const std::string view = " --size 255x191 --center 1579,529 --distance 400 --scale 3";  // Harris, bars low; odd rows
+    for (const char* out : {"plain.bmp' ", "selected.bmp' --select 100", "selected.PNG' --select 100"})
+        ASSERT_EQ(render(SAMPLE + "'" + dir / out + view), OK) << out;
+    const std::string plain = test::read_file(dir / "plain.bmp"), selected = test::read_file(dir / "selected.bmp");
+    const test::camera cam = {400, 0, 0, 1579, 529, 255, 191};
+    const test::window_point harris = test::project(cam, 1579, 529, 0), liberty = test::project(cam, 1617, 570, 0);
+    const rgb full = pixel(plain, 255, harris.x, harris.y), half = pixel(selected, 255, harris.x, harris.y);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(half[i], full[i] / 2, 2) << i;
+    EXPECT_EQ(pixel(selected, 255, liberty.x, liberty.y), pixel(plain, 255, liberty.x, liberty.y));
+
+    EXPECT_EQ(test::read_file(dir / "selected.PNG").substr(1, 3), "PNG");
+    QImage png(QString::fromStdString(dir / "selected.PNG"));
+    ASSERT_EQ(std::tuple(png.width(), png.height()), std::tuple(255, 191));
     int differing = 0;  // the PNG's rows run top-down, the BMP's bottom-up
-    for (int y = 0; y < 150; ++y)
-        for (int x = 0; x < 201; ++x) {
+    for (int y = 0; y < 191; ++y)
+        for (int x = 0; x < 255; ++x) {
             QRgb c = png.pixel(x, y);
-            differing += rgb{qRed(c), qGreen(c), qBlue(c)} != pixel(bmp, 201, x, 149 - y);
+            differing += rgb{qRed(c), qGreen(c), qBlue(c)} != pixel(selected, 255, x, 190 - y);
         }
     EXPECT_EQ(differing, 0);
-}
-
-TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightness) {
-    test::scratch_dir dir;
-    const std::string view = " --size 256x192 --center 1579,529 --distance 400 --scale 3";  // Harris, bars low
-    ASSERT_EQ(render(SAMPLE + "'" + dir / "plain.bmp" + "'" + view).first, 0);
-    ASSERT_EQ(render(SAMPLE + "'" + dir / "selected.bmp" + "'" + view + " --select 100").first, 0);
-    const std::string plain = test::read_file(dir / "plain.bmp"), selected = test::read_file(dir / "selected.bmp");
-    const test::camera cam = {400, 0, 0, 1579, 529, 256, 192};
-    const test::window_point harris = test::project(cam, 1579, 529, 0), liberty = test::project(cam, 1617, 570, 0);
-    const rgb full = pixel(plain, 256, harris.x, harris.y), half = pixel(selected, 256, harris.x, harris.y);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(half[i], full[i] / 2, 2) << i;
-    EXPECT_EQ(pixel(selected, 256, liberty.x, liberty.y), pixel(plain, 256, liberty.x, liberty.y));
 }
 
 TEST(CliRender, BadOptionsAndUnreadableDataExitWithOneAndWriteNothing) {
@@ -127,17 +110,13 @@ TEST(CliRender, BadOptionsAndUnreadableDataExitWithOneAndWriteNothing) {
     }
 }
 
-TEST(CliRender, OutsideTheProgramFolderItReportsTheMissingFilesAndDrawsAWhiteMap) {
+TEST(CliRender, OutsideTheProgramFolderItReportsTheMissingFilesAndStillDraws) {
     test::scratch_dir dir;
     auto [code, errors] = render(SAMPLE + "out.bmp --size 64x48", dir.path().string());
     EXPECT_EQ(code, 0) << errors;
     EXPECT_NE(errors.find("make_map() - can't read map!"), std::string::npos) << errors;
     EXPECT_NE(errors.find("init_query() - can't read fields!"), std::string::npos) << errors;
-    const std::string f = test::read_file(dir / "out.bmp");
-    ASSERT_EQ(f.size(), 54u + 192 * 48);
-    const test::window_point map = test::project({2850, 0, 0, 941, 694, 64, 48}, 100, 100, 0);
-    EXPECT_EQ(pixel(f, 64, map.x, map.y), WHITE);
-    EXPECT_EQ(pixel(f, 64, 0, 0), BACKGROUND);
+    EXPECT_EQ(test::read_file(dir / "out.bmp").size(), 54u + 192 * 48);  // a white map, as the scene tests show
 }
 
 }  // namespace

@@ -1,21 +1,10 @@
 // The built viewer as a user runs it: File > Load Data.. through the real dialog (xdotool), File > Quit.
-#include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include "test_util.h"
 
-static std::string run(const std::string& command) {
-    std::string out;
-    char buf[4096];
-    std::FILE* p = popen(command.c_str(), "r");
-    for (size_t n; p && (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    if (p) pclose(p);
-    return out;
-}
+static std::string run(const std::string& command) { return test::run(command).second; }
 
 static bool xdotool(const std::string& args) { return std::system(("xdotool " + args).c_str()) == 0; }
 
@@ -28,11 +17,13 @@ static std::string find_window(pid_t pid, const std::string& title, int tries = 
     return "";
 }
 
+struct child {  // a forked process, killed when the test ends unless it has ended
+    pid_t pid = fork();
+    ~child() { if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0); }
+};
+
 TEST(ViewerProcess, LoadsTheSampleThroughItsMenuAndDialogThenQuits) {
-    struct child {
-        pid_t pid = fork();
-        ~child() { if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0); }
-    } viewer;
+    child viewer;
     if (viewer.pid == 0 && chdir(PLEXAR_SOURCE_DIR) == 0) execl(PLEXAR_VIEWER, PLEXAR_VIEWER, nullptr);
     if (viewer.pid == 0) _exit(127);
     const std::string window = find_window(viewer.pid, "^Plexar 1\\.0c$", 200);
@@ -68,10 +59,7 @@ TEST(ViewerProcess, OpensTheFileNamedOnItsCommandLineAndAnswersHelpAndVersion) {
     EXPECT_EQ(run(PLEXAR_VIEWER " --version"), "Plexar 1.0c\n");
     EXPECT_EQ(run(PLEXAR_VIEWER " --help").rfind("usage: plexar [FILE]\n", 0), 0u);
     EXPECT_NE(std::system(PLEXAR_VIEWER " --bogus 2>/dev/null"), 0);
-    struct child {
-        pid_t pid = fork();
-        ~child() { if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0); }
-    } viewer;
+    child viewer;
     if (viewer.pid == 0 && chdir("/") == 0)  // from elsewhere: its own data is found all the same when installed
         execl(PLEXAR_VIEWER, PLEXAR_VIEWER, PLEXAR_SOURCE_DIR "/data/sample/texas.csv", nullptr);
     if (viewer.pid == 0) _exit(127);

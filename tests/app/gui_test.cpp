@@ -2,9 +2,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <clocale>
-
 #include "app/viewer.h"
+#include "platform/qt_layer.h"
 
 namespace {
 
@@ -41,13 +40,11 @@ TEST_F(Viewer, OnlyPaintsKeyReleasesAndCommandsDraw) {
         EXPECT_EQ(std::tuple(presents, s.view_center.x, s.active_field), std::tuple(1, 300.0f, 7)) << id;
     }
     EXPECT_TRUE(holds_sample() && bars_show_field(0) && recorder->messages().empty() && dialogs.empty());
-    // "Default Location" moves only the look-at point home, whatever the high word; "Default Query" shows field 0
+    // "Default Location" moves only the look-at point home, whatever the high word
     s.view_distance = 900.0f, s.view_tilt = 35.0f, s.view_yaw = -120.0f;
     send_message(s.main_window, WM_COMMAND, (3u << 16) | CMD_DEFAULT_LOCATION, 0);
     EXPECT_EQ(std::tuple(s.view_center.x, s.view_center.y, s.view_distance, s.view_tilt, s.view_yaw),
               std::tuple(941.0f, 694.0f, 900.0f, 35.0f, -120.0f));
-    build_scene(), choose("Default Query");  // field 7 on the bars until then
-    EXPECT_TRUE(s.active_field == 0 && bars_show_field(0));
 }
 
 TEST_F(Viewer, LoadAndImportFillTheTableOrSayWhyNot) {
@@ -80,22 +77,14 @@ TEST_F(Viewer, ExportAndSaveWriteTheSampleFilesAndAskBeforeReplacing) {
     // "no" to replacing old.csv is a cancel: nothing written or said, the next dialog's folder kept
     EXPECT_EQ(questions, std::vector<std::string>{"old.csv already exists.\nDo you want to replace it?"});
     EXPECT_TRUE(test::read_file(dir / "old.csv") == "old" && dialogs.at(5) == dialogs.at(4));
-    // a German desktop writes a decimal comma; the file still has points
-    record_table[0].values[0] = 0.5f, answers.push_back(dir / "german");
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
-    choose("Export CSV.."), std::setlocale(LC_ALL, "C");
-    EXPECT_NE(test::read_file(dir / "german.csv").find("\r\nAnderson,0.500000,"), std::string::npos);
 }
 
 TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     // as "Import CSV.." or "Load Data.." would load them, messages and all
-    open_data_file(SAMPLE + ".csv");
+    open_data_file(SAMPLE + ".csv");  // the .dat comes as a drop below
     EXPECT_STREQ(record_table[STATE_INDEX].name, "TEXAS");
-    std::memset(record_table, 0, sizeof record_table);
-    open_data_file(SAMPLE + ".dat");
-    EXPECT_TRUE(holds_sample() && bars_show_field(0));
     open_data_file("/no/such/file.CSV");
-    EXPECT_EQ(recorder->messages(), (test::message_list{{"Import complete", "Info"}, {"Load complete", "Info"},
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Import complete", "Info"},
         {"read_csv(): fopen error", "ERROR"}, {"Can't import CSV file!", "Error"}}));
     // dropped from a file manager
     std::memset(record_table, 0, sizeof record_table), test::shown.clear();
@@ -106,7 +95,7 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame, &drop);
-    EXPECT_TRUE(holds_sample());
+    EXPECT_TRUE(holds_sample() && bars_show_field(0));
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Load complete", "Info"}}));
     // the keys every desktop program has
     frame->activateWindow();
@@ -119,21 +108,21 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
                                                  "open .csv " + start_dir, "save .csv " + start_dir}));
     QTest::keyClick(view, Qt::Key_F1);
     EXPECT_TRUE(window_visible(app_state.about_box));
-    std::string keys;
-    for (QAction* top : frame->menuBar()->actions())
-        for (QAction* a : top->menu()->actions())
-            if (!a->shortcut().isEmpty()) keys += a->text().toStdString() + "=" + a->shortcut().toString().toStdString() + " ";
-    EXPECT_EQ(keys, "Load Data..=Ctrl+O Save Data..=Ctrl+S Import CSV..=Ctrl+I Export CSV..=Ctrl+E Print..=Ctrl+P "
-                    "Quit=Ctrl+Q About..=F1 ");
     QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(end_run(), 0);
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(Ending, QuitOrTheCloseBoxEndsTheRunWithCodeZeroAndNothingMoreIsDrawn) {
+TEST_P(Ending, QuitOrTheCloseBoxEndsTheRunWithCodeZeroDestroyingEveryWindowAndDrawingNothingMore) {
+    pl_window* const windows[] = {app_state.gis_panel, app_state.query_panel, app_state.info_panel, app_state.about_box};
+    std::vector<QPointer<QWidget>> widgets;
+    for (pl_window* p : windows) widgets.emplace_back(p->widget);
     GetParam() ? choose("Quit") : void(frame->close());
     EXPECT_TRUE(end_run() == 0 && presents == 0);  // nothing drawn after
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (pl_window* p : windows) EXPECT_TRUE(p->destroyed && !window_visible(p));
+    for (auto& w : widgets) EXPECT_TRUE(w.isNull());
 }
 INSTANTIATE_TEST_SUITE_P(Viewer, Ending, ::testing::Bool(), [](auto& end) { return end.param ? "Quit" : "CloseBox"; });
 

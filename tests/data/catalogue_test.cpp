@@ -1,5 +1,4 @@
 // The field catalogue, the height scale and the copy of the active field.
-#include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>

@@ -1,5 +1,4 @@
 // Files replaced whole: what a writer leaves behind on success and failure.
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 

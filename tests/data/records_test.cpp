@@ -1,5 +1,4 @@
 // The .dat record file: 132-byte little-endian records, read and written.
-#include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>
@@ -68,16 +67,12 @@ TEST_F(RecordFile, WritesExactBytesWithZerosAfterTheName) {
 }
 
 TEST_F(RecordFile, RoundTripsEveryBitIncludingNotANumber) {
-    for (int i = 0; i < 255; ++i) {
-        std::memcpy(record_table[i].name, county_table[i].name, 32);
-        for (int k = 0; k < FIELD_COUNT; ++k) record_table[i].values[k] = float(i) * 1.5f - float(k) / 7.0f;
-    }
+    ASSERT_EQ(read_records(PLEXAR_SOURCE_DIR "/data/sample/texas.dat"), 1);
     record_table[3].values[4] = std::bit_cast<float>(0x7FC01234u);  // a NaN with a payload
-    app_state.record_count = 255;
     std::vector<data_rec> before(record_table, record_table + 255);
     ASSERT_EQ(write_records((dir / "all.dat").c_str()), 1);
-    EXPECT_EQ(std::filesystem::file_size(dir / "all.dat"), 33660u);  // so reading back gives 255 records
     std::memset(record_table, 0, sizeof record_table);
     ASSERT_EQ(load(test::read_file(dir / "all.dat")), 1);
+    EXPECT_EQ(app_state.record_count, 255);
     EXPECT_EQ(std::memcmp(before.data(), record_table, 255 * sizeof(data_rec)), 0);
 }

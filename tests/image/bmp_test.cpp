@@ -1,10 +1,5 @@
 // BMP files. The small picture has an odd width (row padding), no symmetry (row
 // order) and a red unlike its blue (byte order); its file bytes are written out by hand.
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <filesystem>
-#include <string>
 
 #include "image/image.h"
 #include "test_util.h"

@@ -1,15 +1,9 @@
 // Picking on a real OpenGL context: each county is found where view_math.h says it is drawn.
-#include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "data/data.h"
 #include "interact/pick.h"
 #include "scene/gl_test.h"
 #include "scene/scene.h"

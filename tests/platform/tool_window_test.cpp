@@ -13,11 +13,6 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
 #include "platform/controls.h"
 #include "platform/qt_layer.h"
 #include "platform/tool_window.h"
@@ -82,25 +77,25 @@ protected:
     }
     template <typename W = QWidget>
     static W* control(pl_window* dialog, unsigned id) { return qobject_cast<W*>(dialog->controls.at(id).data()); }
-    // what a window's procedure got: the first parameters of its commands, the numbers of its messages
-    static std::vector<wparam> commands(pl_window* window) {
+    // what a window's procedure got: the first parameters of its commands, or the numbers of all its messages
+    static std::vector<wparam> commands(pl_window* window, bool all = false) {
         std::vector<wparam> c;
-        for (const message& m : got) if (m.window == window && m.number == WM_COMMAND) c.push_back(m.w);
+        for (const message& m : got)
+            if (m.window == window && (all || m.number == WM_COMMAND)) c.push_back(all ? m.number : m.w);
         return c;
     }
-    static std::vector<unsigned> messages(pl_window* window) {
-        std::vector<unsigned> c;
-        for (const message& m : got) if (m.window == window) c.push_back(m.number);
-        return c;
-    }
-    static bool focus_becomes(QWidget* w) {
-        return QTest::qWaitFor([w] { return QApplication::focusWidget() == w; }, 1000);
+    static std::vector<wparam> messages(pl_window* window) { return commands(window, true); }
+    // Each press of key moves the keyboard focus on to the next widget of order.
+    static void expect_focus_moves(Qt::Key key, std::initializer_list<QWidget*> order) {
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            EXPECT_TRUE(QTest::qWaitFor([next] { return QApplication::focusWidget() == next; }, 1000));
+        }
     }
     static inline pl_window *main = nullptr, *panel = nullptr, *popup = nullptr;
 };
 
-using commands_t = std::vector<wparam>;
-using messages_t = std::vector<unsigned>;
+using wparams = std::vector<wparam>;  // as commands() and messages() give them
 
 TEST_F(Layer, ControlsStandWhereTheirTemplatesPutThemInDialogUnits) {
     QWidget* client = control(panel, LABEL)->parentWidget();
@@ -114,17 +109,11 @@ TEST_F(Layer, ControlsStandWhereTheirTemplatesPutThemInDialogUnits) {
     const int edge = qobject_cast<QFrame*>(client)->frameWidth();
     EXPECT_EQ(client->contentsRect().size(), QSize(dialog_units_x(270), dialog_units_y(110)));
     for (const control_template& t : PANEL_CONTROLS) {
-        const QRect want(dialog_units_x(t.x) + edge, dialog_units_y(t.y) + edge, dialog_units_x(t.cx),
-                         dialog_units_y(t.cy));
+        QRect want(dialog_units_x(t.x) + edge, dialog_units_y(t.y) + edge, dialog_units_x(t.cx), dialog_units_y(t.cy));
         QRect is = control(panel, t.id)->geometry();
-        if (t.kind == CTL_PICTURE) {
-            EXPECT_EQ(is, QRect(want.topLeft(), QSize(64, 32)));  // the bitmap's own size
-            continue;
-        }
-        if (t.kind == CTL_DROP_DOWN) {  // closed: one line high
-            EXPECT_LT(is.height(), want.height());
-            is.setHeight(want.height());
-        }
+        if (t.kind == CTL_PICTURE) want.setSize({64, 32});  // the bitmap's own size
+        EXPECT_TRUE(t.kind != CTL_DROP_DOWN || is.height() < want.height()) << t.id << " closed: one line high";
+        if (t.kind == CTL_DROP_DOWN) is.setHeight(want.height());
         EXPECT_EQ(is, want) << t.id;
     }
     // the panel lies inside the main window's client area; the popup is a window of its own, centred on its owner
@@ -137,12 +126,11 @@ TEST_F(Layer, ControlsStandWhereTheirTemplatesPutThemInDialogUnits) {
 TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     QWidget* picture = control(panel, PICTURE);
     QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(commands(panel), commands_t{make_command(PICTURE, STN_CLICKED)});  // while the button is still down
+    EXPECT_EQ(commands(panel), wparams{make_command(PICTURE, STN_CLICKED)});  // while the button is still down
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseDClick(picture, Qt::LeftButton, {}, QPoint(5, 5));  // the second press, as Qt reports it
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
-    ASSERT_EQ(commands(panel).size(), 2u);
-    EXPECT_EQ(commands(panel).back(), make_command(PICTURE, STN_DBLCLK));
+    EXPECT_EQ(commands(panel), (wparams{make_command(PICTURE, STN_CLICKED), make_command(PICTURE, STN_DBLCLK)}));
 
     got.clear();
     for (const char* entry : {"one", "two", "three"}) list_add(panel, LIST, entry), list_add(panel, DROP, entry);
@@ -189,20 +177,20 @@ TEST_F(Layer, ACapturingPanelGetsTheReleaseWhereverItHappens) {
     got.clear();
     QTest::mouseMove(view, far);  // dragged out over the map: the panel's, not the map's
     QTest::mouseRelease(view, Qt::LeftButton, {}, far);
-    EXPECT_EQ(messages(panel), (messages_t{WM_MOUSEMOVE, WM_LBUTTONUP}));
+    EXPECT_EQ(messages(panel), (wparams{WM_MOUSEMOVE, WM_LBUTTONUP}));
     EXPECT_TRUE(messages(main).empty());
     // released where it was pressed (where Qt itself sends the release)
     QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(5, 5));
     got.clear();
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(messages(panel), messages_t{WM_LBUTTONUP});
+    EXPECT_EQ(messages(panel), wparams{WM_LBUTTONUP});
 
     release_capture();
     got.clear();
     QTest::mousePress(view, Qt::LeftButton, {}, far);
     QTest::mouseRelease(view, Qt::LeftButton, {}, far);
     EXPECT_TRUE(messages(panel).empty());  // without the capture the view's own window gets them
-    EXPECT_EQ(messages(main), (messages_t{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(messages(main), (wparams{WM_LBUTTONDOWN, WM_LBUTTONUP}));
 }
 
 TEST_F(Layer, ClicksAndTheWheelOnAPanelNeverReachTheViewBehindIt) {
@@ -228,7 +216,7 @@ TEST_F(Layer, ClicksAndTheWheelOnAPanelNeverReachTheViewBehindIt) {
     const QPoint far(view->width() - 10, view->height() - 10);
     QTest::mouseClick(view, Qt::LeftButton, {}, far);
     wheel(view, far);
-    EXPECT_EQ(messages(main), (messages_t{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL}));
+    EXPECT_EQ(messages(main), (wparams{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL}));
 }
 
 TEST_F(Layer, TabStaysInItsWindowEscapeCancelsEnterPressesTheDefaultButton) {
@@ -237,19 +225,13 @@ TEST_F(Layer, TabStaysInItsWindowEscapeCancelsEnterPressesTheDefaultButton) {
     main->widget->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main->widget));
     list->setFocus();
-    ASSERT_TRUE(focus_becomes(list));
-    for (QWidget* next : {drop, button, list, drop}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_TRUE(focus_becomes(next));
-    }
-    for (QWidget* next : {list, button}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        EXPECT_TRUE(focus_becomes(next));
-    }
+    ASSERT_TRUE(QTest::qWaitFor([list] { return QApplication::focusWidget() == list; }, 1000));
+    expect_focus_moves(Qt::Key_Tab, {drop, button, list, drop});
+    expect_focus_moves(Qt::Key_Backtab, {list, button});
     QTest::keyClick(list, Qt::Key_Escape);
     QTest::keyClick(drop, Qt::Key_Escape);
     QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(commands(panel), (commands_t{IDCANCEL, IDCANCEL, make_command(BUTTON, BN_CLICKED)}));
+    EXPECT_EQ(commands(panel), (wparams{IDCANCEL, IDCANCEL, make_command(BUTTON, BN_CLICKED)}));
     EXPECT_TRUE(messages(main).empty());
 
     got.clear();
@@ -258,17 +240,14 @@ TEST_F(Layer, TabStaysInItsWindowEscapeCancelsEnterPressesTheDefaultButton) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(popup->widget));
     QWidget *choices = control(popup, CHOICES), *ok = control(popup, OK);
     set_focus_control(popup, CHOICES);
-    ASSERT_TRUE(focus_becomes(choices));
-    for (QWidget* next : {ok, choices}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_TRUE(focus_becomes(next));
-    }
+    ASSERT_TRUE(QTest::qWaitFor([choices] { return QApplication::focusWidget() == choices; }, 1000));
+    expect_focus_moves(Qt::Key_Tab, {ok, choices});
     QTest::keyClick(choices, Qt::Key_Return);  // the focus on another control: still the default button
     QTest::keyClick(choices, Qt::Key_Enter);
     QTest::keyClick(ok, Qt::Key_Return);
     QTest::keyClick(ok, Qt::Key_Escape);
     const wparam pressed = make_command(OK, BN_CLICKED);
-    EXPECT_EQ(commands(popup), (commands_t{pressed, pressed, pressed, IDCANCEL}));
+    EXPECT_EQ(commands(popup), (wparams{pressed, pressed, pressed, IDCANCEL}));
     EXPECT_TRUE(commands(panel).empty() && commands(main).empty());
 }
 
@@ -277,8 +256,8 @@ TEST_F(Layer, CloseBoxesCancelAndDestroyNothing) {
     ASSERT_TRUE(close);
     QTest::mouseClick(close, Qt::LeftButton);
     popup->widget->close();
-    EXPECT_EQ(commands(panel), commands_t{IDCANCEL});
-    EXPECT_EQ(commands(popup), commands_t{IDCANCEL});
+    EXPECT_EQ(commands(panel), wparams{IDCANCEL});
+    EXPECT_EQ(commands(popup), wparams{IDCANCEL});
     EXPECT_TRUE(window_visible(panel) && window_visible(popup));  // hiding is the procedure's choice
     hide_window(popup);
     EXPECT_FALSE(window_visible(popup) || popup->destroyed);
@@ -287,10 +266,8 @@ TEST_F(Layer, CloseBoxesCancelAndDestroyNothing) {
 TEST_F(Layer, MultiLineTextCountsTheLinesItDisplays) {
     EXPECT_EQ(std::tuple(edit_line_count(panel, EDIT), control_text(panel, EDIT)), std::tuple(1, std::string()));
     set_control_text(panel, EDIT, "one\r\ntwo\r\n");
-    EXPECT_EQ(edit_line_count(panel, EDIT), 3);  // the empty line after the last break counts
-    EXPECT_EQ(control_text(panel, EDIT), "one\r\ntwo\r\n");
-    EXPECT_EQ(std::tuple(edit_line_length(panel, EDIT, 1), edit_line_length(panel, EDIT, 5),
-                         edit_line_length(panel, EDIT, 10)), std::tuple(3, 3, 0));
+    EXPECT_EQ(std::tuple(edit_line_count(panel, EDIT), control_text(panel, EDIT)),
+              std::tuple(3, std::string("one\r\ntwo\r\n")));  // the empty line after the last break counts
 
     // a line far wider than the control wraps into displayed lines that fit it
     const std::string words = "many words that go on and on well past the edge of the narrow control";
@@ -309,8 +286,6 @@ TEST_F(Layer, MultiLineTextCountsTheLinesItDisplays) {
         joined += words.substr(at, length);
     }
     EXPECT_EQ(std::tuple(parts, joined), std::tuple(wrapped, words));  // as many parts as counted lines
-    EXPECT_LT(edit_line_length(panel, EDIT, 0), int(words.size()));
-    EXPECT_EQ(edit_line_length(panel, EDIT, int(words.size()) + 3), 3);  // "end"
 
     // counted alike while the panel is hidden, and after adding to the text
     hide_window(panel);
@@ -322,29 +297,23 @@ TEST_F(Layer, MultiLineTextCountsTheLinesItDisplays) {
     QCoreApplication::processEvents();
     EXPECT_EQ(edit_line_count(panel, EDIT), 2 * wrapped + 1);
     EXPECT_TRUE(edit_remove_first_line(panel, EDIT) && edit_remove_first_line(panel, EDIT));
-    EXPECT_EQ(control_text(panel, EDIT), "more");
     EXPECT_FALSE(edit_remove_first_line(panel, EDIT));  // one line left: it stays
     EXPECT_EQ(control_text(panel, EDIT), "more");
 }
 
 TEST_F(Layer, ScreenReadersFindTheWindowsAndControlsByName) {
-    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(control(panel, PICTURE));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(std::tuple(picture->role(), picture->text(QAccessible::Name).toStdString()),
-              std::tuple(QAccessible::Button, std::string("Tilt down")));
-    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(panel->widget);
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(std::tuple(frame->role(), frame->text(QAccessible::Name).toStdString()),
-              std::tuple(QAccessible::Dialog, std::string("Test Panel")));
+    using named = std::pair<QAccessible::Role, std::string>;
+    auto as_read = [](QAccessibleInterface* a) {
+        return a ? named(a->role(), a->text(QAccessible::Name).toStdString()) : named(QAccessible::NoRole, "none");
+    };
+    auto of = [&](QObject* o) { return as_read(QAccessible::queryAccessibleInterface(o)); };
+    EXPECT_EQ(of(control(panel, PICTURE)), named(QAccessible::Button, "Tilt down"));
+    EXPECT_EQ(of(panel->widget), named(QAccessible::Dialog, "Test Panel"));
+    EXPECT_EQ(of(control(panel, BUTTON)), named(QAccessible::Button, "Press"));
     for (const char* entry : {"alpha", "beta"}) list_add(panel, LIST, entry);
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control(panel, LIST));
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->text(QAccessible::Name).toStdString(), "Things");
-    ASSERT_EQ(list->childCount(), 2);
-    EXPECT_EQ(list->child(1)->text(QAccessible::Name).toStdString(), "beta");
-    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(control(panel, BUTTON));
-    EXPECT_EQ(std::tuple(button->role(), button->text(QAccessible::Name).toStdString()),
-              std::tuple(QAccessible::Button, std::string("Press")));
+    ASSERT_TRUE(list && list->childCount() == 2);
+    EXPECT_EQ(std::tuple(as_read(list).second, as_read(list->child(1)).second), std::tuple("Things", "beta"));
 }
 
 }  // namespace

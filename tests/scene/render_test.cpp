@@ -1,16 +1,9 @@
 // The 3D view drawn offscreen (Mesa) and read back. Where a point lands comes from view_math.h;
 // the map colours are those tools/make_map.cpp paints into data/maps/karto04.bmp.
-#include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <filesystem>
-#include <vector>
 
-#include "data/data.h"
 #include "image/image.h"
 #include "scene/gl_test.h"
 #include "scene/scene.h"
@@ -100,7 +93,7 @@ TEST_F(RenderTest, WithoutAMapFileTheMapIsWhiteAndTheLossIsReportedOnce) {
     test::message_recorder messages;
     set_projection(512, 384);
     const std::filesystem::path home = std::filesystem::current_path();
-    ASSERT_EQ(::chdir(empty.path().c_str()), 0);
+    std::filesystem::current_path(empty.path());
     init_scene();
     build_scene();
     std::filesystem::current_path(home);
