@@ -128,7 +128,8 @@ TEST_F(Panels, EachHeightScaleEntryRebuildsTheBarsWithItsFactor) {
 
 TEST_F(Panels, ChoosingAFieldChangesTheBarsAndScaleAndChoosingACountyReportsIt) {
     load_sample();
-    record_table[100].values[11] = 12.5f, record_table[STATE_INDEX].values[11] = -7.0f;  // Harris, Texas
+    record_table[100].values[11] = 12.5f;  // Harris
+    record_table[STATE_INDEX].values[11] = -7.0f;
     // the field: its values on the bars, its default scale, nothing reported
     list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 0), app_state.height_scale = 1.0f;
     pick_in_list(IDC_DEMOGRAPHIC, 11);  // POPULATION, at 10000:1
