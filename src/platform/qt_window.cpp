@@ -266,16 +266,13 @@ bool platform_start(int& argc, char** argv, std::string* error) {
         return false;
     }
 #if defined(__GLIBC__)
-    // Fixed thresholds for the allocator. Left to itself, glibc raises both to
-    // the largest block freed so far: after the first printout (bands of 32 MB)
-    // every block short of that comes from the heap, and a viewer left running
-    // grows in small steps as the heap fragments. Blocks of 4 MB and more get
-    // mappings of their own, given back when freed; the toolkit's copies of a
-    // window's backing store (3 MB at 1024 x 768), made on every repaint of a
-    // panel, stay below that, and the heap keeps up to 8 MB free at its top so
-    // that they are not handed back and faulted in again each time.
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    mallopt(M_TRIM_THRESHOLD, 8 << 20);
+    // Blocks of a megabyte or more get mappings of their own, given back when
+    // freed. Left to itself, glibc raises this threshold to the largest block
+    // freed so far: then the toolkit's copies of the window's backing store
+    // (3 MB at 1024 x 768, made whenever a panel repaints) and a printout's
+    // bands (32 MB) come from the heap, and a viewer left running grows by
+    // their size every so often as the heap fragments.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
     qInstallMessageHandler(on_qt_message);
     QSurfaceFormat format;
