@@ -91,13 +91,14 @@ public:
     // toolkit's paints reach it as WM_PAINT.
     void hand_over() { handed_over_ = true; }
 
-    // Shows the frame just drawn in this view's framebuffer.
+    // Shows the frame just drawn in this view's framebuffer. The toolkit
+    // composes the window as soon as the message that drew it returns, in one
+    // pass with whatever else of the window that message changed (a panel's
+    // list, an appended report): each composition redraws the whole window.
     void present() {
         if (painting_ || !isVisible()) return;  // a paint shows its frame when it ends
-        presenting_ = true;
-        repaint();
-        presenting_ = false;
-        makeCurrent();
+        frame_waiting_ = true;
+        update();
     }
 
     int pixels(int logical) const { return static_cast<int>(logical * devicePixelRatioF() + 0.5); }
@@ -110,11 +111,15 @@ protected:
 
     void resizeGL(int width, int height) override {
         frame_outdated();  // the framebuffer is new and empty
+        frame_waiting_ = false;
         dispatch(owner_, WM_SIZE, 0, make_lparam(pixels(width), pixels(height)));
     }
 
     void paintGL() override {
-        if (presenting_) return;  // the frame is already in the framebuffer
+        if (frame_waiting_) {  // the frame presented is already in the framebuffer
+            frame_waiting_ = false;
+            return;
+        }
         // Showing the window paints it at once, before the program has its
         // context or any scene: that paint draws nothing, and the scene
         // start-up draws the first frame, as a paint message would only have
@@ -166,7 +171,7 @@ private:
     bool context_ok_ = false;
     bool handed_over_ = false;
     bool painting_ = false;
-    bool presenting_ = false;
+    bool frame_waiting_ = false;  // presented, not yet composed
 };
 
 namespace {
