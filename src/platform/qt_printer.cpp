@@ -64,8 +64,8 @@ pl_printer* show_print_dialog(pl_window* owner) {
 }
 
 // Releases the context and its framebuffer; no context is current afterwards.
-// A page takes a hundred megabytes or so while it is drawn (the band, its
-// copies, the driver's buffers); glibc keeps most of that once freed, so the
+// A page takes some tens of megabytes while it is drawn (the band, its pixels,
+// the driver's buffers); glibc keeps much of that once freed, so the
 // free memory goes back to the system here rather than staying with a viewer
 // that may run for days.
 void drop_context(pl_printer* p) {
@@ -143,18 +143,25 @@ bool printer_start(pl_printer* p, const char* document, std::string* why) {
 
 bool printer_draw_page(pl_printer* p, band_fn draw, void* data) {
     if (!p || !p->band || !p->painter.isActive() || !p->context->makeCurrent(p->surface.get())) return false;
+    QOpenGLFunctions* gl = p->context->functions();
     const int bw = p->band->width(), bh = p->band->height();
+    // One band's pixels, read straight into an image in the form the PDF
+    // writer takes (each read of a band into fresh memory costs tens of
+    // megabytes of page faults, and every conversion as many again).
+    QImage rows;
     for (int y = 0; y < p->page_height; y += bh) {
         for (int x = 0; x < p->page_width; x += bw) {
             const int w = std::min(bw, p->page_width - x), h = std::min(bh, p->page_height - y);
             p->band->bind();
             draw(x, y, w, h, data);
-            p->context->functions()->glFinish();
-            // The band is drawn in the framebuffer's bottom-left corner; the
-            // image reads top row first, and the page counts rows from the top.
-            const QImage drawn = p->band->toImage(true).copy(0, bh - h, w, h).convertToFormat(QImage::Format_RGB888);
-            if (drawn.isNull()) return false;
-            p->painter.drawImage(QPoint(x, p->page_height - y - h), drawn);
+            if (rows.width() != w || rows.height() != h) rows = QImage(w, h, QImage::Format_RGB32);
+            if (rows.isNull()) return false;
+            // The band is drawn in the framebuffer's bottom-left corner, read
+            // bottom row first; the page counts rows from the top.
+            gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+            gl->glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.bits());
+            rows = std::move(rows).mirrored();  // in place
+            p->painter.drawImage(QPoint(x, p->page_height - y - h), rows);
         }
     }
     p->band->release();
