@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -287,6 +288,11 @@ bool platform_start(int& argc, char** argv, std::string* error) {
     QSurfaceFormat::setDefaultFormat(format);
     new QApplication(argc, argv);  // lives as long as the process
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends through its quit message
+    // The style keeps a pixmap of each control in every size and state it has
+    // drawn, and the file dialogs' icons. At the toolkit's default bound of
+    // 10 MB that cache fills slowly over hours of use, as a viewer that keeps
+    // growing; 2 MB holds what the windows show at once.
+    QPixmapCache::setCacheLimit(2048);
     set_present_handler(present_view);
     set_surface_keeps_frames(true);  // the view's framebuffer lives between paints
     install_qt_dialogs();
