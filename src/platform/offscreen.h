@@ -1,5 +1,5 @@
 // An OpenGL context that needs no display: Mesa's EGL on its surfaceless
-// platform, drawing into a pixel buffer of a fixed size. The command line's
+// platform, drawing into a framebuffer of a fixed size. The command line's
 // renders and the render tests draw with it.
 #pragma once
 
