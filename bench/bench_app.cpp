@@ -60,12 +60,7 @@ double first_present_ms = -1.0;
 double first_shown_ms = -1.0;   // with from_main: the first frame on the window
 const bench::stopwatch* from_main = nullptr;
 
-QOpenGLWidget* the_view() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* frame = qobject_cast<QMainWindow*>(w); frame && frame->isVisible())
-            return qobject_cast<QOpenGLWidget*>(frame->centralWidget());
-    return nullptr;
-}
+QOpenGLWidget* the_view() { return qobject_cast<QOpenGLWidget*>(client_area(app_state.main_window)); }
 
 void timed_present() {
     if (watch && watch == from_main) {

@@ -61,11 +61,17 @@ constexpr control_template ABOUT_CONTROLS[] = {
 template <int N>
 constexpr int count(const control_template (&)[N]) { return N; }
 
+// Each panel stands in a corner of the view, where the map shows New Mexico,
+// Oklahoma, Mexico or the Gulf rather than a county, so that none covers
+// another and together they hide as little of Texas as they can.
 constexpr dialog_template TEMPLATES[] = {
-    {IDD_QUERY_PANEL, DLG_PANEL, true, 20, 20, 257, 130, "Query Panel", FONT, 8, QUERY_CONTROLS, count(QUERY_CONTROLS)},
-    {IDD_GIS_PANEL, DLG_PANEL, true, 40, 40, 93, 134, "GIS Panel", FONT, 8, GIS_CONTROLS, count(GIS_CONTROLS)},
+    {IDD_QUERY_PANEL, DLG_PANEL, true, 2, 2, 257, 130, "Query Panel", FONT, 8, QUERY_CONTROLS, count(QUERY_CONTROLS),
+     DLG_TOP_RIGHT},
+    {IDD_GIS_PANEL, DLG_PANEL, true, 2, 2, 93, 134, "GIS Panel", FONT, 8, GIS_CONTROLS, count(GIS_CONTROLS),
+     DLG_TOP_LEFT},
     {IDD_ABOUT_BOX, DLG_POPUP, false, 0, 0, 231, 265, "About Plexar 1.0", FONT, 8, ABOUT_CONTROLS, count(ABOUT_CONTROLS)},
-    {IDD_INFO_PANEL, DLG_PANEL, false, 15, 15, 261, 135, "Info Panel", FONT, 8, INFO_CONTROLS, count(INFO_CONTROLS)},
+    {IDD_INFO_PANEL, DLG_PANEL, false, 2, 2, 261, 135, "Info Panel", FONT, 8, INFO_CONTROLS, count(INFO_CONTROLS),
+     DLG_BOTTOM_LEFT},
 };
 
 }  // namespace

@@ -21,7 +21,8 @@ class view_widget;
 struct pl_window {
     window_proc proc = nullptr;
     QPointer<QWidget> widget;      // the top-level widget, or the panel's frame
-    QPointer<view_widget> view;    // the OpenGL client area of a main window
+    QPointer<view_widget> view;    // the OpenGL view of a main window, filling its client area
+    QPointer<QWidget> area;        // a main window's client area: the view, and the panels above it
     std::map<unsigned, QPointer<QTimer>> timers;
     bool destroyed = false;
     // Tool windows only.
@@ -37,8 +38,12 @@ pl_window* new_window_record();
 // current (the procedures draw), and returns the procedure's result.
 intptr_t dispatch_message(pl_window* window, unsigned message, wparam w, lparam l);
 
-// The widget panels live in: the main window's client area.
+// The main window's OpenGL view, which fills its client area.
 QWidget* client_area(pl_window* main_window);
+// The widget the panels live in: the client area, holding the view and, as
+// the view's siblings stacked above it, the panels. (A widget that is a child
+// of the OpenGL view itself leaves copies of itself behind when it moves.)
+QWidget* panel_area(pl_window* main_window);
 
 // Builds one control of a tool window at its place (pixels) inside parent.
 QWidget* create_control(pl_window* dialog, const control_template& t, const QRect& place, QWidget* parent);

@@ -99,6 +99,10 @@ private:
     pl_window* window_;
 };
 
+// Moves a panel by the user's hand: it keeps to the place it is put, inside
+// the client area.
+void move_panel(QWidget* panel, QPoint to);
+
 // A cross in the caption's text colour: the style's own close icon is drawn
 // for a title bar of its own colours and all but vanishes on ours.
 QIcon close_icon(const QColor& colour) {
@@ -149,13 +153,7 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* e) override {
         e->accept();
-        if (!dragging_ || !panel_->parentWidget()) return;
-        // the panel stays inside the client area, caption first
-        QRect area = panel_->parentWidget()->rect();
-        QPoint to = e->globalPosition().toPoint() - grab_;
-        to.setX(std::clamp(to.x(), 0, std::max(0, area.width() - panel_->width())));
-        to.setY(std::clamp(to.y(), 0, std::max(0, area.height() - panel_->height())));
-        panel_->move(to);
+        if (dragging_) move_panel(panel_, e->globalPosition().toPoint() - grab_);
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         dragging_ = false;
@@ -177,15 +175,50 @@ private:
 // key event given to it, so nothing falls through to the view.
 class panel_frame : public QFrame {
 public:
-    panel_frame(pl_window* window, QWidget* parent) : QFrame(parent), keys(window) {
+    panel_frame(pl_window* window, QWidget* parent, dialog_corner corner, QPoint margin)
+        : QFrame(parent), keys(window), corner_(corner), margin_(margin) {
         setFrameStyle(QFrame::Panel | QFrame::Raised);
         setLineWidth(2);
         setAutoFillBackground(true);
         setFocusPolicy(Qt::NoFocus);
+        parent->installEventFilter(this);  // follows the client area's size
     }
     tool_keys keys;
 
+    // Where the panel stands: in its corner until the user moves it, then
+    // where the user put it; inside the client area either way, caption first.
+    void place(QPoint to, bool by_user) {
+        const QRect area = parentWidget()->rect();
+        if (by_user) moved_ = true;
+        if (!moved_) {
+            const bool right = corner_ == DLG_TOP_RIGHT || corner_ == DLG_BOTTOM_RIGHT;
+            const bool bottom = corner_ == DLG_BOTTOM_LEFT || corner_ == DLG_BOTTOM_RIGHT;
+            to = QPoint(right ? area.width() - width() - margin_.x() : margin_.x(),
+                        bottom ? area.height() - height() - margin_.y() : margin_.y());
+        }
+        to.setX(std::clamp(to.x(), 0, std::max(0, area.width() - width())));
+        to.setY(std::clamp(to.y(), 0, std::max(0, area.height() - height())));
+        if (to != pos()) move(to);
+    }
+
+    // Any press inside the panel, on a control too, brings it to the front.
+    void watch_presses() {
+        for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    }
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == parentWidget()) {
+            if (e->type() == QEvent::Resize && isVisible()) place(pos(), false);
+        } else if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+            raise();
+        }
+        return false;
+    }
+    void showEvent(QShowEvent* e) override {
+        place(pos(), false);
+        QFrame::showEvent(e);
+    }
     void mousePressEvent(QMouseEvent* e) override { raise(), e->accept(); }
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
@@ -194,7 +227,20 @@ protected:
     void keyPressEvent(QKeyEvent* e) override { keys.key(e), e->accept(); }
     void keyReleaseEvent(QKeyEvent* e) override { e->accept(); }
     bool focusNextPrevChild(bool next) override { return keys.move_focus(next); }
+
+private:
+    dialog_corner corner_;
+    QPoint margin_;       // from the corner to the nearest edges, pixels
+    bool moved_ = false;  // the user has put it somewhere
 };
+
+namespace {
+
+void move_panel(QWidget* panel, QPoint to) {
+    if (auto* p = dynamic_cast<panel_frame*>(panel)) p->place(to, true);
+}
+
+}  // namespace
 
 // The About box: a window of its own, owned by the main window (it stays in
 // front of it), not modal. Its close box is the cancel command; it is hidden,
@@ -245,7 +291,7 @@ const char* dialog_font_face() {
 }
 
 pl_window* create_dialog(const dialog_template& templ, pl_window* parent, window_proc proc) {
-    QWidget* area = client_area(parent);
+    QWidget* area = panel_area(parent);
     if (!area) return nullptr;
     pl_window* window = new_window_record();
     window->proc = proc;
@@ -262,14 +308,14 @@ pl_window* create_dialog(const dialog_template& templ, pl_window* parent, window
     client->setFont(dialog_font());
 
     if (templ.kind == DLG_PANEL) {
-        auto* panel = new panel_frame(window, area);
+        auto* panel = new panel_frame(window, area, templ.corner,
+                                      QPoint(dialog_units_x(templ.x), dialog_units_y(templ.y)));
         auto* layout = new QVBoxLayout(panel);
         layout->setContentsMargins(panel->frameWidth(), panel->frameWidth(), panel->frameWidth(), panel->frameWidth());
         layout->setSpacing(0);
         layout->addWidget(new caption_bar(title, panel, window));
         layout->addWidget(client);
         layout->setSizeConstraint(QLayout::SetFixedSize);
-        panel->move(dialog_units_x(templ.x), dialog_units_y(templ.y));
         keys = &panel->keys;
         frame = panel;
     } else {
@@ -295,6 +341,7 @@ pl_window* create_dialog(const dialog_template& templ, pl_window* parent, window
         if (is_default_button(w)) keys->default_button = w;
     }
     frame->adjustSize();
+    if (auto* panel = dynamic_cast<panel_frame*>(frame)) panel->watch_presses();
 
     dispatch_message(window, WM_INITDIALOG, 0, 0);
     if (templ.visible && !window->destroyed) {

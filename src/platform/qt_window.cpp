@@ -12,9 +12,11 @@
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QPixmapCache>
+#include <QScreen>
 #include <QPointer>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <chrono>
@@ -179,9 +181,26 @@ namespace {
 
 class frame_widget : public QMainWindow {
 public:
-    explicit frame_widget(pl_window* owner) : owner_(owner) { setAcceptDrops(true); }
+    frame_widget(pl_window* owner, QSize outer) : owner_(owner), outer_(outer) { setAcceptDrops(true); }
+
+    // Before the window is first shown: at the top of the screen's free area
+    // and centred across it, the outer size as asked but never more than that
+    // area. Until the window manager has framed the window, its frame is not
+    // known and is taken as none; fit_frame puts the size right once it is.
+    void place() {
+        const QRect free = free_area();
+        const QSize outer = outer_.boundedTo(free.size());
+        resize(outer);
+        move(free.left() + (free.width() - outer.width()) / 2, free.top());
+    }
 
 protected:
+    bool event(QEvent* e) override {
+        const bool done = QMainWindow::event(e);
+        if (!fitted_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize)) fit_frame();
+        return done;
+    }
+
     // Closing from the frame goes through the procedure; its default handling
     // destroys the window.
     void closeEvent(QCloseEvent* e) override {
@@ -216,11 +235,35 @@ protected:
     }
 
 private:
+    QRect free_area() const {
+        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        return s ? s->availableGeometry() : QRect(QPoint(0, 0), outer_);
+    }
+
+    // Once: the outer size, frame included, becomes what was asked (within
+    // the free area), and the whole window, title bar to bottom edge, is
+    // moved onto the free area. A window manager that draws no frame leaves
+    // nothing to do.
+    void fit_frame() {
+        const QRect outer = frameGeometry(), inner = geometry();
+        if (outer == inner || !isVisible()) return;
+        fitted_ = true;
+        const QRect free = free_area();
+        const QSize frame = outer.size() - inner.size();
+        const QSize wanted = outer_.boundedTo(free.size());
+        if (wanted - frame != size()) resize(wanted - frame);
+        const QPoint at(std::clamp(outer.left(), free.left(), std::max(free.left(), free.right() + 1 - wanted.width())),
+                        std::clamp(outer.top(), free.top(), std::max(free.top(), free.bottom() + 1 - wanted.height())));
+        if (at != outer.topLeft()) move(at);
+    }
+
     static QString dropped_file(const QMimeData* data) {
         if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile()) return {};
         return data->urls().first().toLocalFile();
     }
     pl_window* owner_;
+    QSize outer_;          // the outer size asked for, frame included
+    bool fitted_ = false;  // the frame has been taken into account
 };
 
 // A present with nothing drawn since the last one (the frame timer's tick on
@@ -261,6 +304,10 @@ pl_window* new_window_record() {
 
 QWidget* client_area(pl_window* main_window) {
     return main_window && !main_window->destroyed ? main_window->view.data() : nullptr;
+}
+
+QWidget* panel_area(pl_window* main_window) {
+    return main_window && !main_window->destroyed ? main_window->area.data() : nullptr;
 }
 
 // ---- The process ----------------------------------------------------------
@@ -325,18 +372,25 @@ void post_quit_message(int code) {
 pl_window* create_frame_window(const char* title, int width, int height, window_proc proc) {
     pl_window* window = new_window_record();
     window->proc = proc;
-    auto* frame = new frame_widget(window);
+    auto* frame = new frame_widget(window, QSize(width, height));
     frame->setWindowTitle(QString::fromUtf8(title));
+    // The client area: the view fills it, and the panels made later stand
+    // above the view as its siblings.
+    auto* area = new QWidget;
     auto* view = new view_widget(window);
-    frame->setCentralWidget(view);
+    auto* fill = new QVBoxLayout(area);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(view);
+    frame->setCentralWidget(area);
     // The menu bar takes its room from the start, so that attaching the menu
     // later does not resize the view (and draw every frame of start-up twice).
     QMenuBar probe;
     probe.addAction(QStringLiteral("File"));
     frame->menuBar()->setMinimumHeight(probe.sizeHint().height());
-    frame->resize(width, height);
+    frame->place();
     window->widget = frame;
     window->view = view;
+    window->area = area;
     presenting_view = view;  // the newest main window is the one frames are presented on
     return window;
 }
@@ -358,10 +412,10 @@ void make_current(pl_context* context) {
 
 void show_window(pl_window* window) {
     if (!window || window->destroyed || !window->widget) return;
-    // a hidden tool window comes back in front; one already shown stays as it is
+    // a tool window shown comes to the front, whether it was hidden or not
+    window->widget->raise();
     if (window->widget->isVisible()) return;
     window->widget->show();
-    window->widget->raise();
     if (window->view) window->view->setFocus();
 }
 

@@ -65,17 +65,21 @@ enum dialog_kind : uint8_t {
     DLG_POPUP,  // a separate window owned by the main window, centred on it when made
 };
 
+// The corner of the main window's client area a panel stands in.
+enum dialog_corner : uint8_t { DLG_TOP_LEFT, DLG_TOP_RIGHT, DLG_BOTTOM_LEFT, DLG_BOTTOM_RIGHT };
+
 struct dialog_template {
     int id;
     dialog_kind kind;
     bool visible;       // shown once WM_INITDIALOG has been handled
-    int16_t x, y;       // dialog units from the client area's top left (panels)
+    int16_t x, y;       // panels: dialog units from their corner of the client area to the nearest edges
     int16_t cx, cy;     // size of the client area, dialog units
     const char* title;
     const char* font;   // the face the template asks for, and its size in points
     int point_size;
     const control_template* controls;
     int control_count;
+    dialog_corner corner = DLG_TOP_LEFT;
 };
 
 // ---- Tool windows --------------------------------------------------------------
@@ -83,6 +87,10 @@ struct dialog_template {
 // Builds the window and its controls from the template, sends WM_INITDIALOG to
 // proc, then shows the window when the template says so. Returns the window,
 // or nullptr when the parent is not a live main window.
+//
+// A panel stands in its corner of the client area from its first showing, and
+// keeps to that corner as the window changes size until the user moves it;
+// whatever the size, it stays inside the client area.
 pl_window* create_dialog(const dialog_template& templ, pl_window* parent, window_proc proc);
 
 void hide_window(pl_window* window);

@@ -67,6 +67,7 @@ pl_window* create_frame_window(const char* title, int width, int height, window_
 pl_context* view_context(pl_window* window);
 void make_current(pl_context* context);  // nullptr: no context current
 
+// Shows the window; a tool window, shown or not before, comes to the front.
 void show_window(pl_window* window);
 bool window_visible(pl_window* window);
 

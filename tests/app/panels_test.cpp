@@ -161,7 +161,7 @@ TEST_F(Panels, ChoosingAFieldChangesTheBarsAndScaleAndChoosingACountyReportsIt) 
     // entry again a double-click's time later, and a busy machine can be late
     // repainting what the hidden panel uncovered.
     int compositions = 0;
-    QObject::connect(qobject_cast<QOpenGLWidget*>(frame->centralWidget()), &QOpenGLWidget::frameSwapped,
+    QObject::connect(qobject_cast<QOpenGLWidget*>(client_area(app_state.main_window)), &QOpenGLWidget::frameSwapped,
                      [&] { ++compositions; });
     QTest::qWait(QApplication::doubleClickInterval() + 150);
     for (int seen = -1, waited = 0; seen != compositions && waited < 3000; waited += 150)

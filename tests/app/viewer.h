@@ -14,6 +14,7 @@
 #include "app/app.h"
 #include "data/data.h"
 #include "image/image.h"
+#include "platform/qt_layer.h"
 #include "platform/surface.h"
 #include "scene/scene.h"
 #include "test_util.h"
@@ -56,7 +57,7 @@ protected:
             if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
         ASSERT_TRUE(frame && QTest::qWaitForWindowExposed(frame));
         EXPECT_TRUE(QTest::qWaitFor([&] {  // settled: the menu bar laid out, the view's final size reported
-            return frame->menuBar()->isVisible() && app_state.win_height == frame->centralWidget()->height(); }));
+            return frame->menuBar()->isVisible() && app_state.win_height == client_area(app_state.main_window)->height(); }));
         QCoreApplication::processEvents(), presents = 0;
     }
 
