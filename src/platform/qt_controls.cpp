@@ -17,6 +17,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/controls.h"
 #include "platform/qt_layer.h"
@@ -82,15 +83,57 @@ private:
 // A single-selection list the user cannot empty: a click beside the entries,
 // or Ctrl with a click or Space on the chosen one, keeps the selection (only
 // the program clears it), so the list always shows what was chosen last.
+//
+// It tells its dialog of the user's choice as a list box always has: a key
+// that moves the selection tells at once; the mouse tells once, as the left
+// button goes up, for the entry then chosen: a click on the entry already
+// chosen tells too, and a drag over the entries moves the selection
+// silently until the release.
 class list_control : public QListWidget {
 public:
-    using QListWidget::QListWidget;
+    list_control(pl_window* dialog, unsigned id, QWidget* parent) : QListWidget(parent), dialog_(dialog), id_(id) {
+        QObject::connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+            if (pressed_) chosen_ = true;
+            else notify(dialog_, id_, LBN_SELCHANGE);
+        });
+    }
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override {
+        // only the left button chooses
+        const auto* mouse = event && event->type() >= QEvent::MouseButtonPress && event->type() <= QEvent::MouseMove
+                                ? static_cast<const QMouseEvent*>(event) : nullptr;
+        if (mouse && !(mouse->buttons() & Qt::LeftButton) && mouse->button() != Qt::LeftButton)
+            return QItemSelectionModel::NoUpdate;
         const QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
         return !index.isValid() || (flags & QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : flags;
     }
+    void mousePressEvent(QMouseEvent* e) override {
+        press(e);
+        QListWidget::mousePressEvent(e);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {  // the second press of a quick second click
+        press(e);
+        QListWidget::mouseDoubleClickEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        QListWidget::mouseReleaseEvent(e);
+        if (e->button() != Qt::LeftButton || !pressed_) return;
+        pressed_ = false;
+        if (std::exchange(chosen_, false) && !selectedItems().isEmpty()) notify(dialog_, id_, LBN_SELCHANGE);
+    }
+
+private:
+    void press(QMouseEvent* e) {
+        if (e->button() != Qt::LeftButton) return;
+        pressed_ = true;
+        chosen_ = indexAt(e->position().toPoint()).isValid();  // pressed on an entry
+    }
+
+    pl_window* dialog_;
+    unsigned id_;
+    bool pressed_ = false;  // the left button went down on the list and is still down
+    bool chosen_ = false;   // an entry was pressed or the selection moved since
 };
 
 // Builds one control of a tool window at its place (pixels) inside parent.
@@ -124,22 +167,19 @@ QWidget* create_control(pl_window* dialog, const control_template& t, const QRec
         break;
     }
     case CTL_LIST_BOX: {
-        auto* list = new list_control(parent);
+        auto* list = new list_control(dialog, id, parent);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setUniformItemSizes(true);
-        // a press makes the entry current before it selects it: the selection
-        // is what the program reads
-        QObject::connect(list, &QListWidget::itemSelectionChanged, list,
-                         [dialog, id] { notify(dialog, id, LBN_SELCHANGE); });
         w = list;
         break;
     }
     case CTL_DROP_DOWN: {
         auto* combo = new QComboBox(parent);
-        QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
-                         [dialog, id](int) { notify(dialog, id, CBN_SELCHANGE); });
+        // every entry the user chooses, with the mouse, the keys or the
+        // wheel, the one already shown too
+        QObject::connect(combo, &QComboBox::activated, combo, [dialog, id](int) { notify(dialog, id, CBN_SELCHANGE); });
         // the template's height includes the dropped list; the closed box is one line high
         QRect r = place;
         r.setHeight(combo->sizeHint().height());

@@ -117,7 +117,8 @@ TEST_F(Layer, ControlsStandWhereTheirTemplatesPutThemInDialogUnits) {
         EXPECT_EQ(is, want) << t.id;
     }
     // the panel lies inside the main window's client area; the popup is a window of its own, centred on its owner
-    EXPECT_EQ(panel->widget->parentWidget(), client_area(main));
+    // beside the view, not inside it
+    EXPECT_TRUE(panel->widget->parentWidget() == panel_area(main) && client_area(main)->parentWidget() == panel_area(main));
     EXPECT_EQ(panel->widget->pos(), QPoint(dialog_units_x(10), dialog_units_y(10)));
     EXPECT_TRUE(popup->widget->isWindow());
     EXPECT_LE((popup->widget->frameGeometry().center() - main->widget->frameGeometry().center()).manhattanLength(), 40);
@@ -143,25 +144,40 @@ TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     EXPECT_EQ(list_selection(panel, LIST), -1);
     EXPECT_TRUE(commands(panel).empty());
 
+    // A list tells of the mouse once, at the release, for the entry then chosen (the one chosen
+    // already too), and of every key that moves the selection at once.
     auto* list = control<QListWidget>(panel, LIST);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
-    QTest::keyClick(list, Qt::Key_Up);
+    QWidget* entries = list->viewport();
+    auto at = [list](int row) { return list->visualItemRect(list->item(row)).center(); };
+    QTest::mousePress(entries, Qt::LeftButton, {}, at(2));
+    EXPECT_TRUE(got.empty()) << "told as the button went down";
+    QTest::mouseRelease(entries, Qt::LeftButton, {}, at(2));
+    QTest::mouseClick(entries, Qt::LeftButton, {}, at(2));  // again
+    QTest::mousePress(entries, Qt::LeftButton, {}, at(0));  // dragged from the first entry down to the second
+    QTest::mouseMove(entries, at(1));
+    EXPECT_EQ(std::tuple(got.size(), list_selection(panel, LIST)), std::tuple(size_t(2), 1)) << "told during the drag";
+    QTest::mouseRelease(entries, Qt::LeftButton, {}, at(1));
     QTest::keyClick(list, Qt::Key_Down);
-    // a single-selection list the user cannot empty: beside the entries, or Ctrl on the chosen one
-    const QPoint below(5, list->viewport()->height() - 3);
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Up);  // on the first entry already: nothing moves, nothing is told
+    // a single-selection list the user cannot empty, and only the left button chooses: beside the
+    // entries, Ctrl on the chosen one, the right button
+    const QPoint below(5, entries->height() - 3);
     ASSERT_FALSE(list->indexAt(below).isValid());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
-    const QPoint chosen = list->visualItemRect(list->item(2)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, chosen);
+    QTest::mouseClick(entries, Qt::LeftButton, {}, below);
+    QTest::mouseClick(entries, Qt::LeftButton, Qt::ControlModifier, at(0));  // a click on the chosen entry
     QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(list_selection(panel, LIST), 2);
+    QTest::mouseClick(entries, Qt::RightButton, {}, at(2));
+    EXPECT_EQ(list_selection(panel, LIST), 0);
     QTest::keyClick(control(panel, DROP), Qt::Key_Up);
     QTest::mouseClick(control(panel, BUTTON), Qt::LeftButton);
     std::vector<std::pair<wparam, int>> seen;  // each with the selection readable as it came
     for (const message& m : got) seen.emplace_back(m.w, m.selection);
     const wparam list_changed = make_command(LIST, LBN_SELCHANGE);
-    EXPECT_EQ(seen, (std::vector<std::pair<wparam, int>>{{list_changed, 2}, {list_changed, 1}, {list_changed, 2},
-                                                         {make_command(DROP, CBN_SELCHANGE), 1},
+    EXPECT_EQ(seen, (std::vector<std::pair<wparam, int>>{{list_changed, 2}, {list_changed, 2}, {list_changed, 1},
+                                                         {list_changed, 2}, {list_changed, 1}, {list_changed, 0},
+                                                         {list_changed, 0}, {make_command(DROP, CBN_SELCHANGE), 1},
                                                          {make_command(BUTTON, BN_CLICKED), -1}}));
     got.clear(), list_clear(panel, LIST), list_clear(panel, DROP);
     EXPECT_TRUE(got.empty());
