@@ -9,8 +9,9 @@
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libqt6opengl6-dev
                 libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0 fonts-dejavu-core
                 fonts-liberation2)
-# A virtual display, and tools to drive it and take pictures of it.
-DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
+# A virtual display with a window manager, and tools to drive it, ask it where
+# windows are and take pictures of it.
+DISPLAY_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick)
 # The fuzzers (clang's libFuzzer), a German locale for the locale tests, and
 # pdftoppm to look at printed pages, the validators of the desktop entry and
 # the AppStream metainfo, and what cpack needs to make the Debian package

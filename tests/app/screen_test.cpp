@@ -1,0 +1,308 @@
+// The viewer as a person meets it on a desktop: a screen of its own with a
+// window manager, the real pointer and keyboard driven through the window
+// system (xdotool), so that what lies on top decides where each press goes,
+// and the screen's own pixels read back.
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/viewer.h"
+#include "panels/panels.h"
+#include "platform/controls.h"
+#include "res/resource.h"
+#include "screen.h"
+
+// A screen size as a test's name and gtest's listing show it.
+inline void PrintTo(const QSize& size, std::ostream* out) { *out << size.width() << "x" << size.height(); }
+
+namespace {
+
+using namespace viewer_test;
+
+const test::own_screen* desk = nullptr;  // lives as long as the process, as its toolkit does
+
+constexpr float FACTORS[HEIGHT_SCALE_ENTRIES] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};  // "1:1" .. "100000:1"
+
+std::string at(QPoint p) { return std::to_string(p.x()) + " " + std::to_string(p.y()); }
+
+class Screen : public Viewer {
+protected:
+    void SetUp() override {
+        if (!desk) {
+            desk = new test::own_screen(1280, 1024);
+            setenv("DISPLAY", desk->display().c_str(), 1), unsetenv("XAUTHORITY"), unsetenv("WAYLAND_DISPLAY");
+        }
+        ASSERT_FALSE(desk->display().empty()) << "no screen of its own (the test needs Xvfb and openbox)";
+        Viewer::SetUp();
+        // framed by the window manager, at its outer size, laid out
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return frame->frameGeometry().size() == QSize(1024, 768) && frame->frameGeometry() != frame->geometry() &&
+                   app_state.win_width == view()->width() && app_state.win_height == view()->height();
+        }, 5000)) << "outer " << frame->frameGeometry().width() << "x" << frame->frameGeometry().height();
+        QTest::qWait(300);
+    }
+
+    static QWidget* view() { return client_area(app_state.main_window); }
+    static QWidget* control(pl_window* w, unsigned id) { return w->controls.at(id).data(); }
+    static QPoint centre(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+    static QRect on_screen(QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
+    static QPoint caption(pl_window* panel) { return panel->widget->mapToGlobal(QPoint(panel->widget->width() / 3, 8)); }
+    static QListWidget* list(unsigned id) { return qobject_cast<QListWidget*>(control(app_state.query_panel, id)); }
+    static QPoint entry(unsigned id, int row) {
+        QListWidget* l = list(id);
+        return l->viewport()->mapToGlobal(l->visualItemRect(l->item(row)).center());
+    }
+    // The widget a press at p goes to: the one on top there, or a part of it.
+    static bool on_top(QWidget* w, QPoint p) {
+        QWidget* top = QApplication::widgetAt(p);
+        return top && (top == w || w->isAncestorOf(top));
+    }
+
+    void settle(int ms = 150) { QTest::qWait(ms); }
+    void click(QPoint p) {
+        ASSERT_TRUE(desk->xdotool("mousemove " + at(p) + " click 1"));
+        settle();
+    }
+    void key(const char* name) {
+        ASSERT_TRUE(desk->xdotool(std::string("key ") + name));
+        settle();
+    }
+    // Pressed at from, moved in steps with a pause at each as a hand moves, released at to.
+    void drag(QPoint from, QPoint to, int steps = 12) {
+        ASSERT_TRUE(desk->xdotool("mousemove " + at(from) + " mousedown 1"));
+        settle(60);
+        for (int i = 1; i <= steps; ++i) {
+            desk->xdotool("mousemove " + at(from + (to - from) * i / steps));
+            settle(30);
+        }
+        ASSERT_TRUE(desk->xdotool("mouseup 1"));
+        settle();
+    }
+
+    static int reports() {  // county reports in the Info panel
+        const std::string text = control_text(app_state.info_panel, IDC_INFO_TEXT);
+        int n = 0;
+        for (size_t at = 0; (at = text.find(" county: ", at)) != std::string::npos; ++at) ++n;
+        return n;
+    }
+    // The panels shown, in the client area's coordinates: none covers another, all inside the view.
+    static void expect_apart_and_inside(const std::vector<pl_window*>& panels) {
+        const QRect area = panel_area(app_state.main_window)->rect();
+        for (size_t i = 0; i < panels.size(); ++i) {
+            const QRect r = panels[i]->widget->geometry();
+            EXPECT_TRUE(window_visible(panels[i]) && area.contains(r)) << i;
+            for (size_t j = 0; j < i; ++j) EXPECT_FALSE(r.intersects(panels[j]->widget->geometry())) << i << " on " << j;
+        }
+    }
+};
+
+TEST_F(Screen, PanelsStartApartInSightTakeThePointerAndTheFirstReportOpensTheInfoPanelBesideThem) {
+    pl_window *gis = app_state.gis_panel, *query = app_state.query_panel, *info = app_state.info_panel;
+    expect_apart_and_inside({gis, query});
+    EXPECT_FALSE(window_visible(info));
+    for (unsigned id : {IDC_NAV_TILT_DOWN, IDC_NAV_TILT_UP, IDC_NAV_TURN_LEFT, IDC_NAV_TURN_RIGHT, IDC_NAV_ZOOM_IN,
+                        IDC_NAV_ZOOM_OUT, IDC_HEIGHT_SCALE})
+        EXPECT_TRUE(on_top(control(gis, id), centre(control(gis, id)))) << id;
+    for (unsigned id : {IDC_DEMOGRAPHIC, IDC_SELECTION})
+        EXPECT_TRUE(on_top(control(query, id), centre(control(query, id)))) << id;
+
+    // a navigation button held through the screen tilts the view until it is let go
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(centre(control(gis, IDC_NAV_TILT_DOWN))) + " mousedown 1"));
+    settle(600);
+    ASSERT_TRUE(desk->xdotool("mouseup 1"));
+    settle();
+    const float tilt = app_state.view_tilt;
+    EXPECT_TRUE(tilt <= -5.0f && app_state.nav_action == 0) << tilt;
+    settle(300);
+    EXPECT_EQ(app_state.view_tilt, tilt);
+
+    // the first report: a county clicked on the map opens the Info panel clear of the other two
+    const QPoint middle = centre(view());
+    ASSERT_TRUE(on_top(view(), middle));
+    click(middle);
+    EXPECT_TRUE(app_state.selected_county >= 0 && reports() == 1);
+    expect_apart_and_inside({gis, query, info});
+    EXPECT_TRUE(on_top(control(info, IDC_INFO_SAVE), centre(control(info, IDC_INFO_SAVE))));
+
+    // dragged over the Query panel, the Info panel lies on it; a click on the Query panel's caption brings
+    // that panel to the front, a report brings the Info panel back over it
+    const QPoint over = centre(control(query, IDC_SELECTION));
+    drag(caption(info), caption(info) + (over - centre(info->widget)));
+    EXPECT_TRUE(on_top(info->widget, over));
+    click(caption(query));
+    EXPECT_TRUE(on_top(control(query, IDC_SELECTION), over));
+    click(middle);
+    EXPECT_TRUE(on_top(info->widget, over) && reports() == 2);
+    choose("Show Query Panel");
+    EXPECT_TRUE(on_top(control(query, IDC_SELECTION), over));
+}
+
+TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
+    load_sample();
+    pl_window* query = app_state.query_panel;
+    auto centred_on = [](int county) {
+        return app_state.selected_county == county && app_state.view_center.x == float(county_table[county].x) &&
+               app_state.view_center.y == float(county_table[county].y);
+    };
+    click(entry(IDC_SELECTION, 2));
+    EXPECT_TRUE(centred_on(2) && reports() == 1);
+    const std::string first = control_text(app_state.info_panel, IDC_INFO_TEXT);
+    app_state.view_center = app_state.home_center;  // moved away, then the same county clicked again
+    settle(QApplication::doubleClickInterval() + 100);
+    click(entry(IDC_SELECTION, 2));
+    EXPECT_TRUE(centred_on(2) && reports() == 2);
+    EXPECT_EQ(control_text(app_state.info_panel, IDC_INFO_TEXT), first + first);  // the same report again
+    // pressed on one county and dragged down over four more: one report, for the last
+    drag(entry(IDC_SELECTION, 3), entry(IDC_SELECTION, 7), 4);
+    EXPECT_TRUE(centred_on(7) && reports() == 3);
+    key("Down");
+    EXPECT_TRUE(centred_on(8) && reports() == 4);
+    key("Up"), key("Up");
+    EXPECT_TRUE(centred_on(6) && reports() == 6);
+    EXPECT_EQ(list_selection(query, IDC_SELECTION), 6);
+
+    // a field; another height scale chosen from the drop-down list; the same field again puts its own scale back
+    auto* scale = qobject_cast<QComboBox*>(control(app_state.gis_panel, IDC_HEIGHT_SCALE));
+    auto choose_scale = [&](int index) {
+        click(centre(scale));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return scale->view()->isVisible(); }, 2000)) << "the list did not drop";
+        settle();
+        QAbstractItemView* items = scale->view();
+        click(items->viewport()->mapToGlobal(items->visualRect(scale->model()->index(index, 0)).center()));
+    };
+    const int field = 5, own = field_scale_index[field], other = (own + 2) % HEIGHT_SCALE_ENTRIES;
+    click(entry(IDC_DEMOGRAPHIC, field));
+    EXPECT_TRUE(app_state.active_field == field && bars_show_field(field) && reports() == 6);
+    EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), own);
+    choose_scale(other);
+    EXPECT_EQ(std::tuple(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), app_state.height_scale),
+              std::tuple(other, FACTORS[other]));
+    settle(QApplication::doubleClickInterval() + 100);
+    click(entry(IDC_DEMOGRAPHIC, field));
+    EXPECT_EQ(std::tuple(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), app_state.height_scale),
+              std::tuple(own, FACTORS[own]));
+    // the entry the list already shows, chosen again, is applied again
+    app_state.height_scale = 1.0f;
+    choose_scale(own);
+    EXPECT_EQ(app_state.height_scale, FACTORS[own]);
+    EXPECT_EQ(reports(), 6);
+}
+
+// The screen's pixels of the view, outside the panels, against the frame drawn offscreen for the same
+// pose by the command line: pixels that differ; the view's own pixels compared in *compared.
+int differs_from_render(const QRect& view, const std::vector<QRect>& panels, int* compared) {
+    const QImage shown = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    test::scratch_dir dir;
+    const app_state_rec& s = app_state;
+    char pose[256];
+    std::snprintf(pose, sizeof pose, " --size %dx%d --distance %.9g --tilt %.9g --yaw %.9g --center %.9g,%.9g",
+                  view.width(), view.height(), s.view_distance, s.view_tilt, s.view_yaw, s.view_center.x,
+                  s.view_center.y);
+    std::string command = PLEXAR_CLI " render " + SAMPLE + ".dat " + (dir / "view.bmp") + pose;
+    if (s.selected_county >= 0) command += " --select " + std::to_string(s.selected_county);
+    EXPECT_EQ(test::run(command).first, 0) << command;
+    const QImage drawn = QImage(QString::fromStdString(dir / "view.bmp")).convertToFormat(QImage::Format_RGB32);
+    if (drawn.size() != view.size()) return -1;
+    int differing = 0;
+    *compared = 0;
+    for (int y = 0; y < view.height(); ++y)
+        for (int x = 0; x < view.width(); ++x) {
+            const QPoint p = view.topLeft() + QPoint(x, y);
+            if (std::any_of(panels.begin(), panels.end(), [&](const QRect& r) { return r.contains(p); })) continue;
+            ++*compared;
+            differing += shown.pixel(p) != drawn.pixel(x, y);
+        }
+    if (differing) shown.copy(view).save(QString::fromStdString(std::filesystem::temp_directory_path() / "plexar-screen.png"));
+    return differing;
+}
+
+TEST_F(Screen, PanelsDraggedAcrossTheMapLeaveItExactlyAsDrawn) {
+    load_sample();
+    click(centre(view()));  // a report: the Info panel shows too
+    pl_window* panels[] = {app_state.gis_panel, app_state.query_panel, app_state.info_panel};
+    ASSERT_TRUE(window_visible(panels[2]));
+    const QRect area = on_screen(view());
+    // each across the map to a place of its own, the Info panel first, none onto a caption still to be taken
+    const QPoint ends[] = {area.topLeft() + QPoint(area.width() * 6 / 10, area.height() / 2),
+                           area.topLeft() + QPoint(area.width() / 4, area.height() * 2 / 3),
+                           area.topLeft() + QPoint(area.width() / 3, 20)};
+    for (int i = 2; i >= 0; --i) drag(caption(panels[i]), ends[i], 16);
+    settle(400);  // redrawn by the frame timer meanwhile
+    auto panel_rects = [&] {
+        std::vector<QRect> r;
+        for (pl_window* p : panels) r.push_back(on_screen(p->widget));
+        return r;
+    };
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(panel_rects()[i].contains(ends[i])) << i << ": not moved";
+    int compared = 0;
+    EXPECT_EQ(differs_from_render(area, panel_rects(), &compared), 0);
+    EXPECT_GT(compared, area.width() * area.height() / 2);
+
+    // a wheel notch towards the map draws it nearer; the places the panels left still show the map
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(area.topLeft() + QPoint(area.width() - 30, area.height() - 30)) +
+                              " click 4"));
+    settle(400);
+    EXPECT_LT(app_state.view_distance, 2850.0f);
+    EXPECT_EQ(differs_from_render(area, panel_rects(), &compared), 0);
+}
+
+// The whole window on the screen, frame included, at its outer size where the screen has room.
+class Fits : public ::testing::TestWithParam<QSize> {};
+
+TEST_P(Fits, TheWindowStartsWhollyOnTheScreenAtItsOuterSize) {
+    const QSize screen = GetParam();
+    test::own_screen desktop(screen.width(), screen.height());
+    ASSERT_FALSE(desktop.display().empty());
+    const pid_t viewer = fork();
+    if (viewer == 0) {
+        setenv("DISPLAY", desktop.display().c_str(), 1), unsetenv("XAUTHORITY");
+        if (chdir(PLEXAR_SOURCE_DIR) == 0) execl(PLEXAR_VIEWER, PLEXAR_VIEWER, nullptr);
+        _exit(127);
+    }
+    const std::string on = "DISPLAY=" + desktop.display() + " ";
+    // the outer rectangle as the window system has it: the window's place and size and its frame's extents
+    auto outer = [&]() -> QRect {
+        const std::string id = test::run(on + "xdotool search --onlyvisible --name '^Plexar 1\\.0c$' 2>/dev/null").second;
+        if (id.empty()) return {};
+        const std::string window = id.substr(0, id.find('\n'));
+        const std::string info = test::run(on + "xwininfo -id " + window).second;
+        const std::string extents = test::run(on + "xprop -id " + window + " _NET_FRAME_EXTENTS").second;
+        int x, y, w, h, left, right, top, bottom;
+        auto field = [&](const char* name, int& v) {
+            const size_t at = info.find(name);
+            return at != std::string::npos && std::sscanf(info.c_str() + at + std::strlen(name), "%d", &v) == 1;
+        };
+        if (!field("Absolute upper-left X:", x) || !field("Absolute upper-left Y:", y) || !field("Width:", w) ||
+            !field("Height:", h))
+            return {};
+        const size_t eq = extents.find('=');
+        if (eq == std::string::npos ||
+            std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &left, &right, &top, &bottom) != 4)
+            return {};
+        return QRect(x - left, y - top, w + left + right, h + top + bottom);
+    };
+    // settled: the same for half a second
+    QRect seen, last;
+    for (int i = 0, same = 0; i < 100 && same < 5; ++i, usleep(100000)) {
+        seen = outer();
+        same = seen.isValid() && seen == last ? same + 1 : 0;
+        last = seen;
+    }
+    kill(viewer, SIGKILL), waitpid(viewer, nullptr, 0);
+    ASSERT_TRUE(seen.isValid()) << "no framed window";
+    EXPECT_EQ(seen.size(), QSize(1024, 768).boundedTo(screen));
+    EXPECT_TRUE(QRect(QPoint(0, 0), screen).contains(seen))
+        << seen.x() << "," << seen.y() << " " << seen.width() << "x" << seen.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, Fits, ::testing::Values(QSize(1280, 1024), QSize(1366, 768), QSize(1024, 600)),
+                         [](const auto& size) {
+                             return std::to_string(size.param.width()) + "x" + std::to_string(size.param.height());
+                         });
+
+}  // namespace
