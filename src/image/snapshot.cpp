@@ -112,13 +112,14 @@ int printer_begin(pl_window* owner) {
     printer = run_print_dialog(owner);
     if (!printer) return 0;  // cancelled: not a word
     printer_page_size(printer, &page_width, &page_height);
-    std::string why;
-    if (!printer_start(printer, "Plexar1.0 printout", &why)) {
+    std::string refused;
+    if (!printer_start(printer, "Plexar1.0 printout", &refused)) {
         // nothing was sent to the printer: no empty page comes out
         printer_abort(printer);
         printer = nullptr;
         make_current(app_state.main_context);
-        message_box("Cannot set printer pixel format!", "Error");
+        // a printer that does not take the job says why; else the page could not be drawn on
+        message_box(refused.empty() ? "Cannot set printer pixel format!" : refused.c_str(), "Error");
         return 0;
     }
     return 1;

@@ -25,9 +25,11 @@ void printer_page_size(const pl_printer* printer, int32_t* width, int32_t* heigh
 
 // Makes current an offscreen OpenGL context with a framebuffer for the page
 // (or a band of it), then starts the document, named so, and its page. False
-// when the context or its framebuffer cannot be made, or the printer cannot
-// start: nothing has then been sent to the printer.
-bool printer_start(pl_printer* printer, const char* document, std::string* why);
+// when the context or its framebuffer cannot be made (refused is left as it
+// was), or when the printer does not take the job (refused then holds the
+// message for the user: the printer's name, or for a PDF file the file's name
+// and why it cannot be written). Nothing has then been sent to the printer.
+bool printer_start(pl_printer* printer, const char* document, std::string* refused);
 
 // Draws the page band by band: for each band the framebuffer is bound and
 // draw is called with the band's place on the page in device pixels, x and y

@@ -81,6 +81,24 @@ void drop_context(pl_printer* p) {
 #endif
 }
 
+// What the user is told when the printer does not take the job. For a PDF
+// file the reason is the file's: it is opened as the PDF writer would open it
+// (without emptying a file that is there, and keeping none that was not).
+std::string refusal(const QPrinter& printer) {
+    const QString name = printer.outputFileName();
+    if (printer.outputFormat() != QPrinter::PdfFormat || name.isEmpty()) {
+        const QString printer_name = printer.printerName();
+        return printer_name.isEmpty() ? "The printer refused the job!"
+                                      : "The printer " + printer_name.toStdString() + " refused the job!";
+    }
+    QFile file(name);
+    const bool existed = file.exists();
+    QString reason = QStringLiteral("the PDF file could not be started");
+    if (!file.open(QIODevice::Append)) reason = file.errorString();
+    else if (!existed) file.remove();
+    return "Can't print to " + name.toStdString() + ": " + reason.toStdString();
+}
+
 }  // namespace
 
 void install_print_dialog() { set_print_dialog_handler(show_print_dialog); }
@@ -97,7 +115,7 @@ void printer_page_size(const pl_printer* p, int32_t* width, int32_t* height) {
     *height = p ? p->page_height : 0;
 }
 
-bool printer_start(pl_printer* p, const char* document, std::string* why) {
+bool printer_start(pl_printer* p, const char* document, std::string* refused) {
     if (!p || p->page_width <= 0 || p->page_height <= 0) return false;
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
@@ -110,7 +128,6 @@ bool printer_start(pl_printer* p, const char* document, std::string* why) {
     p->context->setFormat(format);
     if (refuse_contexts || !p->surface->isValid() || !p->context->create() ||
         !p->context->makeCurrent(p->surface.get())) {
-        if (why) *why = "no offscreen OpenGL context";
         drop_context(p);
         return false;
     }
@@ -128,13 +145,12 @@ bool printer_start(pl_printer* p, const char* document, std::string* why) {
                                                            std::min(p->page_height, side)));
     if (side > 0) p->band = std::make_unique<QOpenGLFramebufferObject>(width, height);
     if (!p->band || !p->band->isValid()) {
-        if (why) *why = "no framebuffer for the page";
         drop_context(p);
         return false;
     }
     p->printer->setDocName(QString::fromUtf8(document));
     if (!p->painter.begin(p->printer.get())) {
-        if (why) *why = "the printer cannot start";
+        if (refused) *refused = refusal(*p->printer);
         drop_context(p);
         return false;
     }

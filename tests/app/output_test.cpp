@@ -6,6 +6,7 @@
 #include <QPrintDialog>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <array>
 #include <csignal>
@@ -197,23 +198,39 @@ TEST_F(Output, APrintoutIsTheSnapshotScaledToFitCentredAndUpright) {
     EXPECT_LE(far_off, 2) << far_off << " of 144 blocks differ";
 }
 
-TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJob) {
+TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJobAndSaysWhy) {
     test::scratch_dir dir;
     set_print_dialog_handler([](pl_window*) -> pl_printer* { return nullptr; });
     choose("Print..");
     EXPECT_TRUE(recorder->messages().empty() && timer_running());
-    // no offscreen context for the page: nothing is spooled, the view draws on
+    // After a failure the view draws on: the closing redraw on the main window's context, the timer running again.
+    auto fails_then_draws = [&](const std::string& pdf) {
+        rgb_image after{};
+        presents = 0, print_to(pdf);
+        const bool draws = presents > 0 && timer_running() && read_frame(&after) &&
+                           after.pixels[0] == 160 && after.pixels[1] == 160 && after.pixels[2] == 160;  // a grey corner
+        image_free(&after);
+        return draws;
+    };
+    // A printer that cannot start: a PDF file in no folder (whoever runs the
+    // test), or in one that cannot be written. Nothing spooled, no file left.
+    test::write_file(dir / "file.txt", "text");
+    EXPECT_TRUE(fails_then_draws(dir / "file.txt/out.pdf"));
+    test::message_list expected = {{"Can't print to " + dir / "file.txt/out.pdf" + ": Not a directory", "Error"}};
+    if (geteuid() != 0) {  // root writes anywhere
+        std::filesystem::create_directory(dir / "locked");
+        std::filesystem::permissions(dir / "locked", std::filesystem::perms(0555));
+        EXPECT_TRUE(fails_then_draws(dir / "locked/out.pdf"));
+        expected.emplace_back("Can't print to " + dir / "locked/out.pdf" + ": Permission denied", "Error");
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "locked"));
+    }
+    // no offscreen context for the page
     set_printer_test_limits(true, 0);
-    presents = 0;
-    print_to(dir / "failed.pdf");
-    EXPECT_EQ(recorder->messages(), (test::message_list{{"Cannot set printer pixel format!", "Error"}}));
+    EXPECT_TRUE(fails_then_draws(dir / "failed.pdf"));
+    expected.emplace_back("Cannot set printer pixel format!", "Error");
+    EXPECT_EQ(recorder->messages(), expected);
+    EXPECT_EQ(test::read_file(dir / "file.txt"), "text");
     EXPECT_FALSE(std::filesystem::exists(dir / "failed.pdf"));
-    EXPECT_TRUE(timer_running());
-    rgb_image after{};
-    EXPECT_GT(presents, 0);  // the closing redraw, on the main window's context again
-    ASSERT_TRUE(read_frame(&after));
-    EXPECT_TRUE(after.pixels[0] == 160 && after.pixels[1] == 160 && after.pixels[2] == 160);  // a grey corner
-    image_free(&after);
 }
 
 TEST_F(Output, APageDrawnInBandsIsThePageDrawnWhole) {
