@@ -6,7 +6,9 @@
 //                                 when OUT ends in .png, else BMP
 //
 // Everything goes through the viewer's own routines, so what comes out is what
-// the viewer would load, save or show. Messages go to standard error.
+// the viewer would load, save or show. Messages go to standard error; the exit
+// code is 0 on success, 1 when a file cannot be read or written, 2 when the
+// command line is not understood.
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -47,9 +49,11 @@ file_kind kind_of(const std::string& path) {
     return file_kind::unknown;
 }
 
+// A command line not understood: the usage on standard error, and 2, as
+// command-line tools exit, apart from 1 for a file that cannot be read or written.
 int usage() {
     std::fputs(USAGE, stderr);
-    return 1;
+    return 2;
 }
 
 int fail(const std::string& why) {
@@ -175,6 +179,10 @@ int render(const std::string& data, const std::string& out, int argc, char** arg
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "convert") == 0) return convert(argv[2], argv[3]);
     if (argc >= 4 && std::strcmp(argv[1], "render") == 0) return render(argv[2], argv[3], argc - 4, argv + 4);
     return usage();

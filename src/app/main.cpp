@@ -29,9 +29,9 @@ int main(int argc, char** argv) {
             std::puts(MAIN_TITLE);
             return 0;
         }
-        if (argv[i][0] == '-' || file) {
+        if (argv[i][0] == '-' || file) {  // a command line not understood: 2, as command-line tools exit
             std::fprintf(stderr, "plexar: unexpected argument %s\n%s", argv[i], USAGE);
-            return 1;
+            return 2;
         }
         file = argv[i];
     }

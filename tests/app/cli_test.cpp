@@ -52,8 +52,19 @@ TEST(CliConvert, TheSampleConvertsBothWaysToTheShippedFilesByteForByte) {
         EXPECT_NE(errors.find(message), std::string::npos) << errors;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "out.csv"));
-    EXPECT_EQ(cli("").first, 1);
-    EXPECT_EQ(cli("convert onlyone.dat").first, 1);
+}
+
+TEST(Cli, HelpGoesToStandardOutputAndACommandLineNotUnderstoodExitsWithTwo) {
+    for (const char* help : {" --help", " -h"}) {
+        auto [code, out] = test::run(PLEXAR_CLI + std::string(help) + " 2>&1");  // nothing on standard error either
+        EXPECT_EQ(code, 0) << help;
+        EXPECT_EQ(out.rfind("usage: plexar-cli convert IN OUT\n", 0), 0u) << out;
+    }
+    for (const char* args : {"", "convert onlyone.dat", "convert a.dat b.csv c.csv", "bogus a.dat b.dat", "--help x"}) {
+        auto [code, errors] = cli(args);
+        EXPECT_EQ(code, 2) << args;
+        EXPECT_EQ(errors.rfind("usage: plexar-cli", 0), 0u) << args << "\n" << errors;
+    }
 }
 
 TEST(CliRender, OddSizeGivesAPaddedBmpOfTheChosenView) {
@@ -92,20 +103,22 @@ TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightnessAndAPngNameGivesAPngOfTh
     EXPECT_EQ(differing, 0);
 }
 
-TEST(CliRender, BadOptionsAndUnreadableDataExitWithOneAndWriteNothing) {
+TEST(CliRender, BadOptionsExitWithTwoAndTheUsageUnreadableDataWithOneAndNeitherWritesAnything) {
     test::scratch_dir dir;
     test::write_file(dir / "figures.txt", "not a record file");
+    std::filesystem::create_directory(dir / "folder.dat");
     const std::string out = " '" + dir / "out.bmp" + "' ";
-    const std::pair<std::string, const char*> cases[] = {  // options for the sample, or a data file in dir
-        {"--tilt 91", "bad value for --tilt"}, {"--size 0x10", "bad value for --size"},
-        {"--field 25", "bad value for --field"}, {"--select 254", "bad value for --select"},
-        {"--distance nan", "bad value for --distance"}, {"--bogus 1", "unknown option --bogus"},
-        {"--size 64x64 --tilt", "missing value after --tilt"}, {"missing.dat", "read_records(): fopen error"},
-        {"figures.txt", "cannot tell the file type"}};
-    for (const auto& [args, message] : cases) {
+    const std::tuple<std::string, const char*, int> cases[] = {  // options for the sample, or a data file in dir
+        {"--tilt 91", "bad value for --tilt", 2}, {"--size 0x10", "bad value for --size", 2},
+        {"--field 25", "bad value for --field", 2}, {"--select 254", "bad value for --select", 2},
+        {"--distance nan", "bad value for --distance", 2}, {"--bogus 1", "unknown option --bogus", 2},
+        {"--size 64x64 --tilt", "missing value after --tilt", 2}, {"missing.dat", "read_records(): fopen error", 1},
+        {"figures.txt", "cannot tell the file type", 1}, {"folder.dat", "cannot read", 1}};
+    for (const auto& [args, message, exit_code] : cases) {
         auto [code, errors] = render(args.starts_with("--") ? SAMPLE + out + args : "'" + dir / args + "'" + out);
-        EXPECT_EQ(code, 1) << args;
+        EXPECT_EQ(code, exit_code) << args;
         EXPECT_NE(errors.find(message), std::string::npos) << args << "\n" << errors;
+        EXPECT_EQ(errors.find("usage:") != std::string::npos, exit_code == 2) << args << "\n" << errors;
         EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp")) << args;
     }
 }
