@@ -45,8 +45,10 @@ void cmd_export_csv();
 void cmd_import_csv();
 void cmd_save_data();
 // Loads a file named on the command line or dropped on the window, as "Import
-// CSV.." (a .csv file) or "Load Data.." (any other) would load it.
-void open_data_file(const std::string& path);
+// CSV.." (a .csv file) or "Load Data.." (a .dat file) would load it; any other
+// name, a folder or a file that cannot be read gets one message saying why.
+// quiet leaves out the message on success (for the file loaded at start-up).
+void open_data_file(const std::string& path, bool quiet = false);
 
 // The start-up sequence, up to the message loop. False when the main window
 // or its OpenGL context could not be made (the reason is on standard error).

@@ -1,6 +1,11 @@
 // The menu bar and the commands it issues.
 #include <strings.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/app.h"
@@ -35,21 +40,40 @@ struct file_loader {
 const file_loader RECORDS = {".dat", read_records, "Can't load data file!", "Load complete"};
 const file_loader CSV = {".csv", read_csv, "Can't import CSV file!", "Import complete"};
 
-// Reads a data file into the record table and shows it.
-void load_path(const file_loader& loader, const std::string& path) {
-    if (!loader.read(path.c_str())) {
+// The one message for a file that is not read at all.
+void refuse(const std::string& path, const std::string& why) {
+    message_box(("Can't open " + path + ": " + why).c_str(), "Error");
+}
+
+// Why a file that is there is no data file to read, or nullptr when it is a
+// regular file: a folder opens but cannot be read, a device may never end,
+// and a pipe may wait for ever for a writer.
+const char* not_a_file(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "it is a folder, not a data file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "it is a device, not a data file";
+    return "it is not a regular file";
+}
+
+// Reads a data file into the record table and shows it; quiet leaves out the
+// message on success (the bars say it). Only a regular file is read; anything
+// else is a load that failed. A file that is not there is left to the reader,
+// which says so itself.
+void load_path(const file_loader& loader, const std::string& path, bool quiet) {
+    struct stat st;
+    if ((stat(path.c_str(), &st) == 0 && not_a_file(st)) || !loader.read(path.c_str())) {
         message_box(loader.failure, "Error");
         return;
     }
     refresh_query_panel(app_state.query_panel);
     build_scene();
-    message_box(loader.success, "Info");
+    if (!quiet) message_box(loader.success, "Info");
 }
 
 // Reads a data file chosen by the user.
 void load_file(const file_loader& loader) {
     std::string path;
-    if (ask_open_file(path, loader.extension)) load_path(loader, path);
+    if (ask_open_file(path, loader.extension)) load_path(loader, path, false);
 }
 
 // Writes the record table to a file chosen by the user; success is reported
@@ -143,9 +167,20 @@ void on_command(wparam w) {
 void cmd_load_data() { load_file(RECORDS); }
 void cmd_import_csv() { load_file(CSV); }
 
-void open_data_file(const std::string& path) {
-    const bool csv = path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".csv") == 0;
-    load_path(csv ? CSV : RECORDS, path);
+void open_data_file(const std::string& path, bool quiet) {
+    // No dialog chose this file: whatever it is, one message says why it is
+    // not read, naming it.
+    const char* extension = path.c_str() + path.size() - std::min<std::size_t>(path.size(), 4);
+    const bool csv = strcasecmp(extension, ".csv") == 0;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return refuse(path, std::strerror(errno));
+    if (const char* why = not_a_file(st)) return refuse(path, why);
+    if (!csv && strcasecmp(extension, ".dat") != 0)
+        return refuse(path, "only record files (.dat) and CSV files (.csv) can be opened");
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return refuse(path, std::strerror(errno));
+    std::fclose(f);
+    load_path(csv ? CSV : RECORDS, path, quiet);
 }
 void cmd_export_csv() { save_file(".csv", write_csv, "Can't export CSV file!", "Export complete"); }
 void cmd_save_data() { save_file(".dat", write_records, "Can't save data file!", "Save complete"); }

@@ -38,7 +38,7 @@ bool app_start() {
 
 int app_main(const char* file) {
     if (!app_start()) return 1;
-    if (file) open_data_file(file);
+    if (file) open_data_file(file, true);  // the bars show that it loaded
     return run_message_loop();
 }
 

@@ -39,8 +39,9 @@ constexpr int RECORD_SIZE = 132;  // bytes of one record in a .dat file
 
 extern data_rec record_table[RECORD_CAPACITY];
 
-// Each reader returns 1 when the file could be opened (whatever it held) and 0
-// after reporting its own open failure; a failed open changes nothing. Each
+// Each reader returns 1 when the file could be opened and read (whatever it
+// held); 0 after reporting its own open failure, or, silently, when reading
+// failed (a folder opens but cannot be read). A failure changes nothing. Each
 // writer returns 1, or 0 when the file could not be written, in which case the
 // file on disk is as it was.
 int read_records(const char* path);

@@ -126,10 +126,14 @@ int read_records(const char* path) {
         count = size > 0 ? static_cast<long>(std::min<off_t>(size / RECORD_SIZE, RECORD_CAPACITY)) : 0;
     }
     std::rewind(f);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(count) * RECORD_SIZE);
-    // A file that shrinks while we read gives only the whole records it still has.
-    count = static_cast<long>(std::fread(bytes.data(), RECORD_SIZE, count, f));
+    // At least one record is asked for: a folder opens, and its size says
+    // nothing, but reading it fails. A file that shrinks while we read gives
+    // only the whole records it still has.
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::max(count, 1L)) * RECORD_SIZE);
+    count = static_cast<long>(std::fread(bytes.data(), RECORD_SIZE, std::max(count, 1L), f));
+    const bool failed = std::ferror(f);
     std::fclose(f);
+    if (failed) return 0;  // the table and the count stay as they were
 
     for (long i = 0; i < count; ++i) {
         const unsigned char* p = bytes.data() + i * RECORD_SIZE;
@@ -184,8 +188,9 @@ int read_csv(const char* path) {
         return 0;
     }
     std::string text;
-    read_whole_file(f, text);
+    const bool read = read_whole_file(f, text);
     std::fclose(f);
+    if (!read) return 0;  // half a file is not imported: the table and the count stay
 
     std::size_t pos = text.find('\n');  // the header line is skipped, whatever it holds
     pos = pos == std::string::npos ? text.size() : pos + 1;

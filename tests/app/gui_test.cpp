@@ -2,6 +2,9 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/viewer.h"
 #include "platform/qt_layer.h"
 
@@ -29,9 +32,9 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
 TEST_F(Viewer, OnlyPaintsKeyReleasesAndCommandsDraw) {
     send_message(app_state.main_window, WM_SIZE, 0, make_lparam(640, 480));
     EXPECT_EQ(std::tuple(app_state.win_width, app_state.win_height, presents), std::tuple(640, 480, 0));
-    send_message(app_state.main_window, WM_PAINT, 0, 0), QTest::keyPress(frame->centralWidget(), Qt::Key_A);
+    send_message(app_state.main_window, WM_PAINT, 0, 0), QTest::keyPress(client_area(app_state.main_window), Qt::Key_A);
     EXPECT_EQ(presents, 1);
-    QTest::keyRelease(frame->centralWidget(), Qt::Key_A);
+    QTest::keyRelease(client_area(app_state.main_window), Qt::Key_A);
     EXPECT_EQ(presents, 2);
     app_state_rec& s = app_state;  // ids without a command of their own only redraw; the high word is no part of an id
     load_sample(), s.view_center = {300.0f, 400.0f, 0.0f}, s.active_field = 7;
@@ -49,18 +52,23 @@ TEST_F(Viewer, OnlyPaintsKeyReleasesAndCommandsDraw) {
 
 TEST_F(Viewer, LoadAndImportFillTheTableOrSayWhyNot) {
     test::scratch_dir dir;
-    answers = {SAMPLE + ".csv", SAMPLE + ".dat", dir / "missing.dat", ""}, choose("Import CSV..");
+    std::filesystem::create_directory(dir / "sub");
+    answers = {SAMPLE + ".csv", SAMPLE + ".dat", dir / "missing.dat", dir / "sub", "/dev/zero", ""};
+    choose("Import CSV..");
     EXPECT_STREQ(record_table[STATE_INDEX].name, "TEXAS");
     choose("Load Data..");
     EXPECT_TRUE(holds_sample() && app_state.record_count == 255 && bars_show_field(0));
     app_state.active_field = 3, choose("Load Data..");  // a missing file; a rebuild would now show field 3
+    choose("Load Data.."), choose("Import CSV..");     // a folder, and a device that never ends: loads that fail
     choose("Load Data..");                              // cancelled: not a word; the current directory put back
-    EXPECT_TRUE(holds_sample() && bars_show_field(0) && current_directory() == start_dir);
+    EXPECT_TRUE(holds_sample() && app_state.record_count == 255 && bars_show_field(0) && current_directory() == start_dir);
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Import complete", "Info"}, {"Load complete", "Info"},
-        {"read_records(): fopen error", "ERROR"}, {"Can't load data file!", "Error"}}));
+        {"read_records(): fopen error", "ERROR"}, {"Can't load data file!", "Error"},
+        {"Can't load data file!", "Error"}, {"Can't import CSV file!", "Error"}}));
     // each dialog opens in the folder of the file chosen last
+    const std::string scratch = dir.path().string() + "/";
     EXPECT_EQ(dialogs, (std::vector<std::string>{"open .csv " + start_dir, "open .dat " + SAMPLE_DIR,
-        "open .dat " + SAMPLE_DIR, "open .dat " + dir.path().string() + "/"}));
+        "open .dat " + SAMPLE_DIR, "open .dat " + scratch, "open .csv " + scratch, "open .dat /dev/"}));
 }
 
 TEST_F(Viewer, ExportAndSaveWriteTheSampleFilesAndAskBeforeReplacing) {
@@ -80,12 +88,33 @@ TEST_F(Viewer, ExportAndSaveWriteTheSampleFilesAndAskBeforeReplacing) {
 }
 
 TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
-    // as "Import CSV.." or "Load Data.." would load them, messages and all
-    open_data_file(SAMPLE + ".csv");  // the .dat comes as a drop below
-    EXPECT_STREQ(record_table[STATE_INDEX].name, "TEXAS");
-    open_data_file("/no/such/file.CSV");
-    EXPECT_EQ(recorder->messages(), (test::message_list{{"Import complete", "Info"},
-        {"read_csv(): fopen error", "ERROR"}, {"Can't import CSV file!", "Error"}}));
+    // at start-up as "Import CSV.." would load it, without a word: the bars say it
+    open_data_file(SAMPLE + ".csv", true);
+    EXPECT_TRUE(std::string(record_table[STATE_INDEX].name) == "TEXAS" && app_state.record_count == 255);
+    EXPECT_TRUE(recorder->messages().empty() && bars_show_field(0));
+    // the extension in any case
+    test::scratch_dir dir;
+    std::filesystem::copy_file(SAMPLE + ".dat", dir / "TEXAS.DAT");
+    open_data_file(dir / "TEXAS.DAT");
+    EXPECT_TRUE(holds_sample() && bars_show_field(0));
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Load complete", "Info"}}));
+    // Anything else is not read: one message names it and says why, at start-up too, and nothing changes.
+    test::write_file(dir / "map.png", "\x89PNG\r\n"), test::write_file(dir / "locked.csv", "header\r\nA,1\r\n");
+    std::filesystem::permissions(dir / "locked.csv", std::filesystem::perms::none);
+    ASSERT_EQ(mkfifo((dir / "pipe.csv").c_str(), 0600), 0);  // opening it would wait for a writer
+    std::vector<std::pair<std::string, std::string>> refused = {
+        {dir.path().string(), "it is a folder, not a data file"}, {"/dev/zero", "it is a device, not a data file"},
+        {dir / "pipe.csv", "it is not a regular file"},
+        {dir / "map.png", "only record files (.dat) and CSV files (.csv) can be opened"},
+        {dir / "none.dat", "No such file or directory"}};
+    if (geteuid() != 0) refused.emplace_back(dir / "locked.csv", "Permission denied");  // root reads it all the same
+    const std::string table(reinterpret_cast<const char*>(record_table), sizeof record_table);
+    for (const auto& [path, why] : refused) {
+        test::shown.clear(), open_data_file(path, true);
+        EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't open " + path + ": " + why, "Error"}}));
+        EXPECT_TRUE(app_state.record_count == 255 && table == std::string(reinterpret_cast<const char*>(record_table),
+                                                                          sizeof record_table)) << path;
+    }
     // dropped from a file manager
     std::memset(record_table, 0, sizeof record_table), test::shown.clear();
     QMimeData data;
@@ -100,7 +129,7 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     // the keys every desktop program has
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
-    QWidget* view = frame->centralWidget();
+    QWidget* view = client_area(app_state.main_window);
     for (auto [key, modifier] : {std::pair{Qt::Key_O, Qt::ControlModifier}, {Qt::Key_S, Qt::ControlModifier},
                                  {Qt::Key_I, Qt::ControlModifier}, {Qt::Key_E, Qt::ControlModifier}})
         QTest::keyClick(view, key, modifier);

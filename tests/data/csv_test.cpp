@@ -75,11 +75,13 @@ TEST_F(Csv, EmptyFilesImportNothingAndAFailedOpenChangesNothing) {
         EXPECT_EQ(app_state.record_count, 0);
     }
 
-    test::message_recorder messages;
+    test::message_recorder messages;  // a failed open is reported, a failed read left to the caller; neither changes anything
     app_state.record_count = 4;
+    std::strcpy(record_table[0].name, "kept");
     EXPECT_EQ(read_csv((dir / "none.csv").c_str()), 0);
+    EXPECT_EQ(read_csv(dir.path().c_str()), 0);  // a folder opens, but cannot be read
     EXPECT_EQ(messages.messages(), test::message_list({{"read_csv(): fopen error", "ERROR"}}));
-    EXPECT_EQ(app_state.record_count, 4);
+    EXPECT_TRUE(app_state.record_count == 4 && std::string(record_table[0].name) == "kept");
 
     std::string body;
     for (int i = 0; i < RECORD_CAPACITY + 5; ++i) body += "R,1\r\n";

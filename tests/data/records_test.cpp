@@ -42,11 +42,14 @@ TEST_F(RecordFile, ReadsWholeLittleEndianRecordsOnly) {
         ASSERT_EQ(load(shorter), 1);
         EXPECT_TRUE(app_state.record_count == 0 && record_table[0].values[0] == 0.5f);  // nothing cleared
     }
-    test::message_recorder messages;  // a failed open is reported and changes nothing
+    test::message_recorder messages;  // a failed open is reported, a failed read left to the caller; neither changes anything
     app_state.record_count = 3;
+    const std::vector<data_rec> before(record_table, record_table + RECORD_CAPACITY);
     EXPECT_EQ(read_records((dir / "missing.dat").c_str()), 0);
+    EXPECT_EQ(read_records(dir.path().c_str()), 0);  // a folder opens, but cannot be read
     EXPECT_EQ(messages.messages(), test::message_list({{"read_records(): fopen error", "ERROR"}}));
     EXPECT_EQ(app_state.record_count, 3);
+    EXPECT_EQ(std::memcmp(before.data(), record_table, sizeof record_table), 0);
 
     std::string one = record_bytes("R", {{0, 0x3F800000}}), file;  // more than the table holds: fills it, stops
     for (int i = 0; i < RECORD_CAPACITY + 3; ++i) file += one;
