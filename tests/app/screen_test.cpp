@@ -4,7 +4,11 @@
 // and the screen's own pixels read back.
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QScreen>
 
 #include <algorithm>
@@ -249,6 +253,55 @@ TEST_F(Screen, PanelsDraggedAcrossTheMapLeaveItExactlyAsDrawn) {
     settle(400);
     EXPECT_LT(app_state.view_distance, 2850.0f);
     EXPECT_EQ(differs_from_render(area, panel_rects(), &compared), 0);
+}
+
+TEST_F(Screen, PrintingToAFileNoOneCanWriteIsRefusedWithTheReasonAndPrintsNothing) {
+    test::scratch_dir dir;
+    test::write_file(dir / "notes.txt", "x");
+    const std::string pdf = dir / "notes.txt/view.pdf";  // under a file: not even root can write it
+    // The print dialog and its warning run loops of their own: a timer answers them there, step by step,
+    // as a person would: the file name typed, Print, the warning read and closed, Cancel.
+    int step = 0;
+    std::string warning;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        QPrintDialog* dialog = nullptr;
+        QMessageBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible()) continue;
+            if (auto* d = qobject_cast<QPrintDialog*>(w)) dialog = d;
+            if (auto* b = qobject_cast<QMessageBox*>(w)) box = b;
+        }
+        if (step == 0 && dialog) {
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+            if (!name || !name->isEnabled()) return;  // "Print to File (PDF)" is the printer with no other to hand
+            desk->xdotool("mousemove " + at(centre(name)) + " click 1 key ctrl+a type --delay 2 '" + pdf + "'");
+            desk->xdotool("key Return");
+            step = 1;
+        } else if (step == 1 && box) {
+            warning = box->text().toStdString();
+            desk->xdotool("key Return");
+            step = 2;
+        } else if (step == 2 && dialog && !box) {
+            desk->xdotool("key Escape");
+            step = 3;
+        }
+    });
+    hand.start(100);
+    QMenuBar* bar = frame->menuBar();
+    QAction* file = bar->actions().at(0);
+    click(bar->mapToGlobal(bar->actionGeometry(file).center()));
+    QMenu* menu = file->menu();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    QAction* print = nullptr;
+    for (QAction* a : menu->actions()) print = a->text() == "Print.." ? a : print;
+    ASSERT_TRUE(print);
+    click(menu->mapToGlobal(menu->actionGeometry(print).center()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return step == 3 && !QApplication::activeModalWidget(); }, 10000)) << step;
+    EXPECT_NE(warning.find(pdf + " is not writable"), std::string::npos) << warning;
+    EXPECT_TRUE(recorder->messages().empty());  // neither "Print spooled" nor a failure of ours
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_TRUE(app_state.main_window->timers[FRAME_TIMER]->isActive());
 }
 
 // The whole window on the screen, frame included, at its outer size where the screen has room.
