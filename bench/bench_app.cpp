@@ -12,7 +12,8 @@
 //   appended to an Info panel that already holds its 198 lines, and the frame
 //   on the window;
 // - a drag move (Ctrl and the right button: the view turns) to the frame on
-//   the window, and a snapshot's capture of the view;
+//   the window, a panel moved over the map, and a snapshot's capture of the
+//   view; the compositions of the window each frame and each move takes;
 // - an A4 page printed to a PDF file at the PDF printer's own resolution: the
 //   time, and the resident memory it takes at its peak above the idle size;
 // - the processor time the viewer takes while idle, its frame timer drawing
@@ -61,6 +62,12 @@ double first_shown_ms = -1.0;   // with from_main: the first frame on the window
 const bench::stopwatch* from_main = nullptr;
 
 QOpenGLWidget* the_view() { return qobject_cast<QOpenGLWidget*>(client_area(app_state.main_window)); }
+
+long compositions = 0;  // of the window, as the view reports them
+
+void count_compositions() {
+    QObject::connect(the_view(), &QOpenGLWidget::frameSwapped, [] { ++compositions; });
+}
 
 void timed_present() {
     if (watch && watch == from_main) {
@@ -153,6 +160,7 @@ void BM_FrameOnWindow(benchmark::State& state) {
     const bool moving = state.range(1) != 0;
     const float yaw = app_state.view_yaw;
     int step = 0;
+    const long composed_before = compositions;
     for (auto _ : state) {
         if (moving) app_state.view_yaw = yaw + ((step++ & 1) ? 0.0f : 3.0f);
         frame_outdated();  // a frame drawn in full, not the one the view already holds
@@ -162,6 +170,7 @@ void BM_FrameOnWindow(benchmark::State& state) {
         send_message(app_state.main_window, WM_PAINT, 0, 0);
         QCoreApplication::processEvents();
     }
+    state.counters["compositions_per_frame"] = double(compositions - composed_before) / double(state.iterations());
     state.counters["width"] = app_state.win_width;
     state.counters["height"] = app_state.win_height;
     app_state.view_tilt = app_state.view_yaw = 0.0f;
@@ -205,6 +214,25 @@ void BM_DragMove(benchmark::State& state) {
     state.counters["frames_per_move"] = double(frames_drawn() - frames_before) / double(state.iterations());
     send_message(app_state.main_window, WM_RBUTTONUP, 0, make_lparam(400, 300));
     app_state.view_yaw = 0.0f;
+}
+
+// A panel dragged over the map by a few pixels at a time, as its caption
+// moves it: the window composed again around it, the map not drawn again.
+void BM_PanelMove(benchmark::State& state) {
+    load_sample_quietly();
+    QWidget* panel = app_state.query_panel->widget;
+    const QPoint home = panel->pos();
+    int step = 0;
+    const unsigned long frames_before = frames_drawn();
+    const long composed_before = compositions;
+    for (auto _ : state) {
+        panel->move(home + QPoint((step & 1) ? 0 : -3, (step & 1) ? 0 : 2));
+        ++step;
+        QCoreApplication::processEvents();
+    }
+    state.counters["frames_per_move"] = double(frames_drawn() - frames_before) / double(state.iterations());
+    state.counters["compositions_per_move"] = double(compositions - composed_before) / double(state.iterations());
+    panel->move(home);
 }
 
 void BM_SnapshotCapture(benchmark::State& state) {
@@ -306,6 +334,7 @@ int main(int argc, char** argv) {
 
     bool startup_only = argc > 1 && std::strcmp(argv[1], "--startup-only") == 0;
     if (!startup_only) {
+        count_compositions();
         benchmark::RegisterBenchmark("LoadDataToLoadComplete", BM_LoadDataToLoadComplete)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
@@ -315,6 +344,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("ClearOnWindow", BM_ClearOnWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("CountyReport", BM_CountyReport)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("DragMove", BM_DragMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("PanelMove", BM_PanelMove)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("SnapshotCapture", BM_SnapshotCapture)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("PrintA4ToPdf", BM_PrintA4ToPdf)->Iterations(3)->Unit(benchmark::kMillisecond)
             ->UseRealTime();
