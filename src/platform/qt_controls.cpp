@@ -122,6 +122,10 @@ protected:
         pressed_ = false;
         if (std::exchange(chosen_, false) && !selectedItems().isEmpty()) notify(dialog_, id_, LBN_SELCHANGE);
     }
+    void hideEvent(QHideEvent* e) override {  // hidden under the pointer: no release comes
+        pressed_ = chosen_ = false;
+        QListWidget::hideEvent(e);
+    }
 
 private:
     void press(QMouseEvent* e) {
