@@ -12,8 +12,8 @@
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QPixmapCache>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -195,10 +195,13 @@ public:
     }
 
 protected:
-    bool event(QEvent* e) override {
-        const bool done = QMainWindow::event(e);
-        if (!fitted_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize)) fit_frame();
-        return done;
+    void moveEvent(QMoveEvent* e) override {
+        QMainWindow::moveEvent(e);
+        if (!fitted_) fit_frame();
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QMainWindow::resizeEvent(e);
+        if (!fitted_) fit_frame();
     }
 
     // Closing from the frame goes through the procedure; its default handling
