@@ -14,9 +14,11 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev qt6-base
 DISPLAY_PACKAGES=(xvfb xauth openbox xdotool x11-utils imagemagick)
 # The fuzzers (clang's libFuzzer), a German locale for the locale tests, and
 # pdftoppm to look at printed pages, the validators of the desktop entry and
-# the AppStream metainfo, and what cpack needs to make the Debian package
-# (dpkg-shlibdeps, and file to tell it the executables).
-TEST_PACKAGES=(clang libclang-rt-14-dev locales poppler-utils desktop-file-utils appstream-util dpkg-dev file)
+# the AppStream metainfo, what cpack needs to make the Debian package
+# (dpkg-shlibdeps, and file to tell it the executables), and lintian to check
+# the package. libclang-rt-dev is the runtime of the release's own clang (14 on
+# Debian 12, 19 on Debian 13).
+TEST_PACKAGES=(clang libclang-rt-dev locales poppler-utils desktop-file-utils appstream-util dpkg-dev file lintian)
 
 # How to build by hand, for systems where the scripts cannot install.
 manual_build_help() {
@@ -30,13 +32,26 @@ The README's section "Other Linux systems" says what each package is for.
 EOF
 }
 
+# The names the installed packages answer to: their own, and those they
+# provide (on Debian 13 qt6-base-dev provides libqt6opengl6-dev, which is no
+# package of its own there).
+installed_names() {
+    dpkg-query -W -f='${db:Status-Abbrev}|${Package}|${Provides}\n' 2>/dev/null | awk -F'|' '$1 ~ /^ii/ {
+        print $2
+        n = split($3, provided, ",")
+        for (i = 1; i <= n; i++) { name = provided[i]; sub(/^ +/, "", name); sub(/[ (].*/, "", name); if (name != "") print name }
+    }'
+}
+
 # ensure_packages PACKAGE...: installs those of the named packages that are not
-# installed yet, as root or through sudo. Where it cannot, it says which
-# packages are missing and how to go on, and returns non-zero.
+# installed yet (nor provided by one that is), as root or through sudo. Where
+# it cannot, it says which packages are missing and how to go on, and returns
+# non-zero.
 ensure_packages() {
-    local missing=() p
+    local missing=() p names
+    names=$(installed_names)
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+        grep -qxF "$p" <<<"$names" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
 
