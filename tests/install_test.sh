@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/plexar bin/plexar-cli share/plexar/ui/karto04.ui share/plexar/maps/karto04.bmp \
          share/plexar/sample/texas.dat share/applications/plexar.desktop share/metainfo/org.example.plexar.metainfo.xml \
          share/icons/hicolor/48x48/apps/plexar.png share/icons/hicolor/256x256/apps/plexar.png \
-         share/icons/hicolor/scalable/apps/plexar.svg share/man/man1/plexar.1 share/man/man1/plexar-cli.1; do
+         share/icons/hicolor/scalable/apps/plexar.svg share/man/man1/plexar.1.gz share/man/man1/plexar-cli.1.gz share/doc/plexar/copyright; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 
