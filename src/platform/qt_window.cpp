@@ -246,7 +246,9 @@ private:
     // Once: the outer size, frame included, becomes what was asked (within
     // the free area), and the whole window, title bar to bottom edge, is
     // moved onto the free area. A window manager that draws no frame leaves
-    // nothing to do.
+    // nothing to do. On Wayland this resize also brings the title bar: Qt 6.4
+    // draws its own decorations around a window composed with OpenGL only
+    // once the window has changed size.
     void fit_frame() {
         const QRect outer = frameGeometry(), inner = geometry();
         if (outer == inner || !isVisible()) return;
