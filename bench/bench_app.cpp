@@ -96,7 +96,7 @@ void settle(int ms) {
     QApplication::exec();
 }
 
-bool answer_sample(bool, const std::string&, const std::string&, std::string& chosen) {
+bool answer_sample(bool, const std::string&, const std::string&, std::string& chosen, std::string&) {
     chosen = SAMPLE_DAT;
     return true;
 }

@@ -18,4 +18,8 @@ int ask_open_file(std::string& path, const char* extension);
 // Asks for a file to write; the extension is appended when the chosen name does
 // not end with it exactly (case counts). A file of the resulting name that
 // already exists is replaced only when the user agrees. Returns 1 or 0 as above.
-int ask_save_file(std::string& path, const char* extension);
+//
+// Several extensions separated by blanks (".bmp .png") offer a choice of type,
+// the first the default: a name that ends with one of them, whatever its case,
+// is kept, and any other gets the extension of the filter the user chose.
+int ask_save_file(std::string& path, const char* extensions);

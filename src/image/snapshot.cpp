@@ -1,8 +1,9 @@
 // Snapshots and printouts of the view: the frame just drawn, read back, then
-// saved as a BMP file or drawn on a page with OpenGL, scaled to fit.
+// saved as a BMP or PNG file or drawn on a page with OpenGL, scaled to fit.
 #include "image/snapshot.h"
 
 #include <GL/gl.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/app.h"
 #include "image/file_dialog.h"
 #include "platform/modal.h"
+#include "platform/png.h"
 #include "platform/printer.h"
 #include "scene/scene.h"
 
@@ -70,9 +72,9 @@ int capture_view(rgb_image* image) {
     draw_frame();
     present_frame();
     // The tool windows lie over the view but not in its framebuffer: the
-    // picture holds the view alone, whatever is shown above it.
-    for (pl_window* w : {app_state.query_panel, app_state.gis_panel, app_state.info_panel, app_state.about_box})
-        if (window_visible(w)) show_window(w);
+    // picture holds the view alone, whatever is shown above it, and nothing
+    // needs showing again (showing a tool window brings it to the front,
+    // which a snapshot must not do).
     glPixelStorei(GL_PACK_ALIGNMENT, 1);  // rows tightly packed
     glReadPixels(0, 0, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -86,9 +88,11 @@ void save_snapshot() {
     std::string path;
     if (!capture_view(&image)) {
         message_box("Can't save snapshot!", "Error");
-    } else if (ask_save_file(path, ".bmp")) {
-        // the file is replaced only once the new one is complete
-        if (save_bmp(path.c_str(), &image)) message_box("Save complete", "Info");
+    } else if (ask_save_file(path, ".bmp .png")) {
+        // the type the name ends with, whatever its case; either writer
+        // replaces the file only once the new one is complete
+        const bool png = path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".png") == 0;
+        if (png ? save_png(path.c_str(), &image) : save_bmp(path.c_str(), &image)) message_box("Save complete", "Info");
         else message_box("Can't save snapshot!", "Error");
     }
     image_free(&image);

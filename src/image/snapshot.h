@@ -1,4 +1,4 @@
-// Output of the view: snapshots to BMP files and printed pages.
+// Output of the view: snapshots to BMP or PNG files and printed pages.
 #pragma once
 
 #include "app/state.h"
@@ -8,7 +8,8 @@
 // client area's size. Returns 0 when the image cannot be had (it stays empty).
 int capture_view(rgb_image* image);
 
-// "Save Snapshot..": the view as it is now, into a 24-bit BMP file the user names.
+// "Save Snapshot..": the view as it is now, into a 24-bit picture file the user
+// names: PNG when the name ends with .png (either case), else BMP.
 void save_snapshot();
 
 // "Print..": the view as it is now, on one page, scaled to fit and centred.

@@ -6,7 +6,7 @@ namespace {
 
 void print_message(const char* text, const char* caption) { std::fprintf(stderr, "%s: %s\n", caption, text); }
 bool answer_no(const char*, const char*) { return false; }
-bool cancel_dialog(bool, const std::string&, const std::string&, std::string&) { return false; }
+bool cancel_dialog(bool, const std::string&, const std::string&, std::string&, std::string&) { return false; }
 pl_printer* cancel_print(pl_window*) { return nullptr; }
 
 message_fn message_handler = print_message;
@@ -25,8 +25,10 @@ F replace(F& slot, F fn, F fallback) {
 
 void message_box(const char* text, const char* caption) { message_handler(text, caption); }
 bool ask_question(const char* text, const char* caption) { return question_handler(text, caption); }
-bool run_file_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen) {
-    return file_dialog_handler(save, folder, extension, chosen);
+bool run_file_dialog(bool save, const std::string& folder, const std::string& extensions, std::string& chosen,
+                     std::string& selected) {
+    selected.clear();
+    return file_dialog_handler(save, folder, extensions, chosen, selected);
 }
 
 pl_printer* run_print_dialog(pl_window* owner) { return print_dialog_handler(owner); }

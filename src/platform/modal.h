@@ -11,8 +11,8 @@ struct pl_printer;
 
 using message_fn = void (*)(const char* text, const char* caption);
 using question_fn = bool (*)(const char* text, const char* caption);
-using file_dialog_fn = bool (*)(bool save, const std::string& folder, const std::string& extension,
-                                std::string& chosen);
+using file_dialog_fn = bool (*)(bool save, const std::string& folder, const std::string& extensions,
+                                std::string& chosen, std::string& selected);
 using print_dialog_fn = pl_printer* (*)(pl_window* owner);
 
 // Shows a message box with an OK button only and no icon, and waits for it.
@@ -22,9 +22,12 @@ void message_box(const char* text, const char* caption);
 bool ask_question(const char* text, const char* caption);
 
 // Runs an open (save false) or save dialog that starts in folder and lists the
-// files ending with extension. Returns true with the chosen path in chosen,
-// false when the user cancelled.
-bool run_file_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen);
+// files ending with one of extensions (".bmp", or several separated by blanks,
+// ".bmp .png": one filter each, the first chosen at first). Returns true with
+// the path as typed in chosen and the extension of the filter in use in
+// selected (empty when the dialog cannot tell), false when the user cancelled.
+bool run_file_dialog(bool save, const std::string& folder, const std::string& extensions, std::string& chosen,
+                     std::string& selected);
 
 // Runs the print dialog for owner; the printer chosen (printer.h), or nullptr
 // when the user cancelled.

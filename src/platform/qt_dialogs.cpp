@@ -41,18 +41,24 @@ bool ask(const char* text, const char* caption) {
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-// Qt's own dialog, not the desktop's, so it behaves the same everywhere. The
-// one filter lists the files ending with the extension; no default suffix is
-// set (the caller appends the extension itself).
-bool choose_file(bool save, const std::string& folder, const std::string& extension, std::string& chosen) {
-    QString ext = QString::fromUtf8(extension.c_str());
-    QFileDialog dialog(main_widget(), save ? "Save As" : "Open", QFile::decodeName(folder.c_str()),
-                       QString("%1 (*%1)").arg(ext));
+// Qt's own dialog, not the desktop's, so it behaves the same everywhere. Each
+// extension has its filter, labelled with the extension itself, the first in
+// use at first; no default suffix is set (the caller appends the extension of
+// the filter in use itself, and asks before replacing a file of that name).
+bool choose_file(bool save, const std::string& folder, const std::string& extensions, std::string& chosen,
+                 std::string& selected) {
+    QStringList filters;
+    for (const QString& ext : QString::fromUtf8(extensions.c_str()).split(' ', Qt::SkipEmptyParts))
+        filters << QString("%1 (*%1)").arg(ext);
+    QFileDialog dialog(main_widget(), save ? "Save As" : "Open", QFile::decodeName(folder.c_str()));
+    dialog.setNameFilters(filters);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     chosen = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    if (filters.contains(dialog.selectedNameFilter()))
+        selected = dialog.selectedNameFilter().section(' ', 0, 0).toStdString();  // ".png (*.png)": ".png"
     return !chosen.empty();
 }
 

@@ -1,6 +1,8 @@
-// Snapshots and printouts as a user makes them: the BMP file against what the
-// window shows, the printed PDF (rasterised by pdftoppm, from poppler-utils)
-// against the snapshot, and every way each can fail or be cancelled.
+// Snapshots and printouts as a user makes them: the BMP and PNG files against
+// what the window shows, the printed PDF (rasterised by pdftoppm, from
+// poppler-utils) against the snapshot, and every way each can fail or be
+// cancelled.
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QOpenGLWidget>
 #include <QPrintDialog>
@@ -92,18 +94,61 @@ TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
     ASSERT_TRUE(window_visible(app_state.query_panel));  // a panel lies over the view's top left
     // 641 wide: 1923 bytes of pixels and one pad byte a row, every pixel in its place
     client_size(641, 480);
-    answers = {dir / "view"};
-    choose("Save Snapshot..");
+    // a bare name is a BMP; an ending of either case chooses the type; a bare
+    // name whose BMP exists is asked about (and the answer is no)
+    answers = {dir / "view", dir / "view.PNG", dir / "other.Bmp", dir / "other.png", dir / "view"};
+    for (size_t i = 0; i < answers.size(); ++i) choose("Save Snapshot..");
+    EXPECT_EQ(dialogs.at(0), "save .bmp .png " + SAMPLE_DIR);
     const std::string bmp = test::read_file(dir / "view.bmp");
     ASSERT_EQ(bmp.size(), 54u + 1924u * 480u);
     EXPECT_EQ(differs_from_window(bmp, 641, 480), 0);
-    EXPECT_EQ(recorder->messages(), (test::message_list{{"Save complete", "Info"}}));
+    // the PNG holds exactly the BMP's pixels
+    const std::string png = test::read_file(dir / "view.PNG");
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    const QImage from_png = QImage::fromData(QByteArray::fromStdString(png), "PNG").convertToFormat(QImage::Format_RGB888);
+    const QImage from_bmp = QImage::fromData(QByteArray::fromStdString(bmp), "BMP").convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(from_png.size(), QSize(641, 480));
+    EXPECT_TRUE(from_png == from_bmp);
+    EXPECT_EQ(test::read_file(dir / "other.Bmp"), bmp);
+    EXPECT_EQ(test::read_file(dir / "other.png"), png);
+    EXPECT_EQ(questions, (std::vector<std::string>{"view.bmp already exists.\nDo you want to replace it?"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+    EXPECT_EQ(recorder->messages(), test::message_list(4, {"Save complete", "Info"}));
     EXPECT_TRUE(timer_running());
+}
+
+// Qt's own save dialog, answered as a user would: the PNG filter chosen and a
+// name without an ending typed.
+TEST_F(Output, TheFilterChosenInTheSaveDialogGivesABareNameItsType) {
+    test::scratch_dir dir;
+    const message_fn messages = set_message_handler(nullptr);
+    const question_fn questions = set_question_handler(nullptr);
+    install_qt_dialogs(), set_message_handler(messages), set_question_handler(questions);
+    QTimer answer;
+    QStringList filters;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+                answer.stop();
+                filters = dialog->nameFilters();
+                dialog->selectNameFilter(".png (*.png)");
+                dialog->setDirectory(QString::fromStdString(dir.path().string()));
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText("view");
+                static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+                return;
+            }
+    });
+    answer.start(50);
+    choose("Save Snapshot..");
+    EXPECT_EQ(filters, QStringList({".bmp (*.bmp)", ".png (*.png)"}));
+    EXPECT_EQ(test::read_file(dir / "view.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Save complete", "Info"}}));
 }
 
 TEST_F(Output, ACancelledSnapshotWritesNothingAndAFailedOneSaysSoAndKeepsTheOldFile) {
     test::scratch_dir dir;
-    answers = {"", dir / "old.bmp", dir / "no/such/folder/view.bmp"};
+    answers = {"", dir / "old.bmp", dir / "no/such/folder/view.bmp", dir / "no/such/folder/view.png"};
     choose("Save Snapshot..");  // cancelled
     EXPECT_TRUE(recorder->messages().empty() && timer_running());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
@@ -118,9 +163,9 @@ TEST_F(Output, ACancelledSnapshotWritesNothingAndAFailedOneSaysSoAndKeepsTheOldF
     choose("Save Snapshot..");
     setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_signal);
-    choose("Save Snapshot..");
+    choose("Save Snapshot.."), choose("Save Snapshot..");
     EXPECT_EQ(test::read_file(dir / "old.bmp"), "old picture");
-    EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save snapshot!", "Error"}, {"Can't save snapshot!", "Error"}}));
+    EXPECT_EQ(recorder->messages(), test::message_list(3, {"Can't save snapshot!", "Error"}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // nothing left behind
     EXPECT_TRUE(timer_running());
 }
