@@ -28,8 +28,10 @@ enum : unsigned {
     CMD_SHOW_INFO_PANEL = 14,
     CMD_DEFAULT_LOCATION = 21,
     CMD_SAVED_LOCATION = 22,
+    CMD_SAVE_LOCATION = 23,
     CMD_DEFAULT_QUERY = 41,
     CMD_SAVED_QUERY = 42,
+    CMD_SAVE_QUERY = 43,
 };
 
 // Creates the main window, shows it with its OpenGL view current and starts the
@@ -49,6 +51,17 @@ void cmd_save_data();
 // name, a folder or a file that cannot be read gets one message saying why.
 // quiet leaves out the message on success (for the file loaded at start-up).
 void open_data_file(const std::string& path, bool quiet = false);
+
+// The location and the query the user saved: kept across runs in the user's
+// configuration folder, recalled only by "Saved Location" and "Saved Query".
+// load_saved_views reads them at start-up (a missing, unreadable or malformed
+// file keeps nothing); saving writes them, and says so once when it cannot.
+// Recalling what was never saved does nothing.
+void load_saved_views();
+void save_location();
+void recall_location();  // the view as it was saved; the caller draws
+void save_query();
+void recall_query();     // field, Height Scale entry and county, highlighted without a report
 
 // The start-up sequence, up to the message loop. False when the main window
 // or its OpenGL context could not be made (the reason is on standard error).

@@ -98,8 +98,12 @@ void build_menu() {
                                      {"Save Snapshot..", CMD_SAVE_SNAPSHOT},
                                      {"Print..", CMD_PRINT, "Ctrl+P"},
                                      {"Quit", CMD_QUIT, "Ctrl+Q"}});
-    pl_menu* location = drop_down({{"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION}});
-    pl_menu* query = drop_down({{"Default Query", CMD_DEFAULT_QUERY}, {"Saved Query", CMD_SAVED_QUERY}});
+    pl_menu* location = drop_down({{"Default Location", CMD_DEFAULT_LOCATION},
+                                   {"Saved Location", CMD_SAVED_LOCATION},
+                                   {"Save Location", CMD_SAVE_LOCATION}});
+    pl_menu* query = drop_down({{"Default Query", CMD_DEFAULT_QUERY},
+                                {"Saved Query", CMD_SAVED_QUERY},
+                                {"Save Query", CMD_SAVE_QUERY}});
     pl_menu* panel = drop_down({{"Show GIS Panel", CMD_SHOW_GIS_PANEL},
                                 {"Show Query Panel", CMD_SHOW_QUERY_PANEL},
                                 {"Show Info Panel", CMD_SHOW_INFO_PANEL}});
@@ -152,12 +156,24 @@ void on_command(wparam w) {
         // only the look-at point returns home; distance, turn and tilt stay
         app_state.view_center = app_state.home_center;
         break;
+    case CMD_SAVED_LOCATION:  // until a location is saved, only redraws
+        recall_location();
+        break;
+    case CMD_SAVE_LOCATION:
+        save_location();
+        break;
     case CMD_DEFAULT_QUERY:
         app_state.active_field = 0;
         refresh_query_panel(app_state.query_panel);
         build_scene();
         break;
-    default:  // "Saved Location", "Saved Query" and ids without a command only redraw
+    case CMD_SAVED_QUERY:  // until a query is saved, only redraws
+        recall_query();
+        break;
+    case CMD_SAVE_QUERY:
+        save_query();
+        break;
+    default:  // ids without a command only redraw
         break;
     }
     draw_frame();

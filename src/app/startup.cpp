@@ -26,6 +26,7 @@ bool app_start() {
     }
     init_scene();  // draws and presents the first frame
     build_menu();
+    load_saved_views();
     file_dialog_init(app_state.main_window);
     // The GIS panel first: the Query panel's start selects a Height Scale
     // entry in it. Each handle is stored as soon as its window exists.

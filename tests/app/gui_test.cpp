@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include "app/viewer.h"
+#include "panels/panels.h"
+#include "platform/controls.h"
 #include "platform/qt_layer.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
         for (QAction* a : top->menu()->actions()) menus += "|" + a->text().toStdString();
     }
     EXPECT_EQ(menus, "Plexar 1.0c\nFile|Load Data..|Save Data..|Import CSV..|Export CSV..|Save Snapshot..|Print..|Quit"
-                     "\nLocation|Default Location|Saved Location\nQuery|Default Query|Saved Query"
+                     "\nLocation|Default Location|Saved Location|Save Location\nQuery|Default Query|Saved Query|Save Query"
                      "\nPanel|Show GIS Panel|Show Query Panel|Show Info Panel\nHelp|About..");
     const size_t w = first_frame.width, h = first_frame.height;
     ASSERT_GT(w * h, 0u);
@@ -139,6 +142,64 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     EXPECT_TRUE(window_visible(app_state.about_box));
     QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(end_run(), 0);
+}
+
+TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnlyRedraws) {
+    app_state_rec& s = app_state;
+    auto restart = [&] {
+        quit_app(), run_message_loop(), QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        reset_app_state(), clear_values();
+        ASSERT_TRUE(app_start());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+        load_sample();
+    };
+    auto pose = [&] { return std::tuple(s.view_distance, s.view_tilt, s.view_yaw, s.view_center.x, s.view_center.y); };
+    auto query = [&] {
+        return std::tuple(s.active_field, s.height_scale, s.selected_county,
+                          list_selection(s.query_panel, IDC_DEMOGRAPHIC), list_selection(s.query_panel, IDC_SELECTION),
+                          list_selection(s.gis_panel, IDC_HEIGHT_SCALE));
+    };
+    load_sample();
+    const auto home = pose();
+    choose("Saved Location"), choose("Saved Query");  // nothing saved: a redraw each, nothing else
+    EXPECT_EQ(std::tuple(presents, pose(), s.active_field), std::tuple(2, home, int16_t(0)));
+
+    s.view_distance = 912.5f, s.view_tilt = -35.0f, s.view_yaw = 40.25f, s.view_center = {300.125f, 400.5f, 0.0f};
+    const auto kept = pose();
+    choose("Save Location");
+    s.active_field = 11, s.selected_county = 100, refresh_query_panel(s.query_panel);
+    set_height_scale(2), select_county(100);
+    const auto chosen = query();
+    choose("Save Query");
+    const std::string file = test::read_file(config / "plexar/views.txt");  // a text a person can read
+    EXPECT_NE(file.find("location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("query field=11 scale=2 county=100\n"), std::string::npos) << file;
+    for (int run = 0; run < 2; ++run) {  // then again in a new run
+        choose("Default Location"), choose("Default Query"), s.view_tilt = 10.0f, select_county(5);
+        const std::string before = control_text(s.info_panel, IDC_INFO_TEXT);
+        choose("Saved Location"), choose("Saved Query");
+        EXPECT_EQ(control_text(s.info_panel, IDC_INFO_TEXT), before) << "a report appended";
+        EXPECT_EQ(pose(), kept) << run;
+        EXPECT_EQ(query(), chosen) << run;
+        int highlighted = 0;
+        for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
+        EXPECT_TRUE(highlighted == 1 && county_table[100].selected && bars_show_field(11)) << run;
+        if (run == 0) restart();
+    }
+    EXPECT_TRUE(recorder->messages().empty());
+
+    // a file not understood is nothing saved; a folder that cannot be written says so once, and this run keeps it
+    test::write_file(config / "plexar/views.txt", "location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"
+                                                  "query field=99 scale=2 county=100\n");
+    restart();
+    choose("Saved Location");
+    EXPECT_EQ(pose(), home);
+    setenv("XDG_CONFIG_HOME", (config / "plexar/views.txt").c_str(), 1);  // a file, not a folder
+    s.view_yaw = -90.0f, choose("Save Location"), s.view_yaw = 0.0f, choose("Saved Location");
+    EXPECT_EQ(s.view_yaw, -90.0f);
+    EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save location!", "Error"}}));
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};

@@ -30,7 +30,8 @@ inline std::vector<std::string> answers, dialogs, questions;
 
 inline void counting_present() { (++presents, first_frame.pixels) || read_frame(&first_frame), window_present(); }
 
-inline bool scripted_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen) {
+inline bool scripted_dialog(bool save, const std::string& folder, const std::string& extension, std::string& chosen,
+                            std::string&) {  // no filter chosen: the first
     chosen = dialogs.size() < answers.size() ? answers[dialogs.size()] : "";
     dialogs.push_back((save ? "save " : "open ") + extension + " " + folder);
     return !chosen.empty() && set_current_directory("/");
@@ -52,6 +53,7 @@ protected:
         std::memset(record_table, 0, sizeof record_table), answers.clear(), dialogs.clear(), questions.clear();
         image_free(&first_frame), set_file_dialog_handler(scripted_dialog), start_dir = current_directory();
         set_question_handler([](const char* text, const char*) { return questions.emplace_back(text), false; });
+        setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);  // what the user saved is no test's business
         ASSERT_TRUE(app_start());
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
@@ -84,6 +86,7 @@ protected:
     }
 
     std::optional<test::message_recorder> recorder;
+    test::scratch_dir config;  // the configuration folder of this test's runs
     QMainWindow* frame = nullptr; std::string start_dir; bool ended = false;
 };
 
