@@ -55,6 +55,9 @@ intptr_t main_window_proc(pl_window* window, unsigned message, wparam w, lparam 
     case WM_MOUSEWHEEL:  // zooms, as in every map viewer
         on_mouse_wheel(high_word(w));
         break;
+    case WM_MOUSEHOVER:  // the county under the resting pointer and its value, in a tip
+        on_mouse_hover(low_word(uintptr_t(l)), high_word(uintptr_t(l)));
+        break;
     case WM_DROPFILES:  // a file dropped on the window loads as if opened from the menu
         open_data_file(reinterpret_cast<const char*>(w));
         draw_frame();

@@ -29,6 +29,10 @@ void select_county(int16_t county);
 // "<label> for Texas: <state value>", numbers with two decimals.
 std::string county_report(int16_t county);
 
+// "<name> county: <value>", as the report writes the county's line after the
+// label: what the pointer resting on the county shows.
+std::string county_value_text(int16_t county);
+
 // ---- Info panel -----------------------------------------------------------------
 
 constexpr int INFO_MAX_LINES = 198;  // displayed lines the panel keeps

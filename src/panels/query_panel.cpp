@@ -96,10 +96,14 @@ void refresh_query_panel(pl_window* panel) {
     list_select(panel, IDC_SELECTION, app_state.selected_county);  // -1 leaves none selected
 }
 
+std::string county_value_text(int16_t county) {
+    return std::string(county_table[county].name) + " county: " + two_decimals(county_table[county].value);
+}
+
 std::string county_report(int16_t county) {
     const std::string label = field_label();
-    return "\r\n" + label + " for " + county_table[county].name + " county: " + two_decimals(county_table[county].value) +
-           "\r\n" + label + " for Texas: " + two_decimals(app_state.state_value);
+    return "\r\n" + label + " for " + county_value_text(county) + "\r\n" + label + " for Texas: " +
+           two_decimals(app_state.state_value);
 }
 
 void select_county(int16_t county) {

@@ -14,8 +14,10 @@
 #include <QPixmapCache>
 #include <QPointer>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -86,6 +88,20 @@ public:
         setMouseTracking(true);  // moves arrive without a button held, too
         setFocusPolicy(Qt::StrongFocus);
         setAccessibleName(QStringLiteral("Map view"));
+        // The pointer at rest over the view, no button held, for half a second.
+        hover_.setSingleShot(true);
+        hover_.setInterval(500);
+        QObject::connect(&hover_, &QTimer::timeout, this, [this] {
+            if (QGuiApplication::mouseButtons() == Qt::NoButton && underMouse())
+                dispatch(owner_, WM_MOUSEHOVER, 0, make_lparam(pixels(rest_.x()), pixels(rest_.y())));
+        });
+    }
+
+    // A tip at a point of the view (logical pixels), going when the pointer
+    // leaves the few pixels around it.
+    void tip(QPoint at, const QString& text) {
+        if (text.isEmpty()) return QToolTip::hideText();
+        QToolTip::showText(mapToGlobal(at), text, this, QRect(at - QPoint(4, 4), QSize(9, 9)));
     }
 
     bool ready() const { return context_ok_; }
@@ -138,10 +154,21 @@ protected:
         if (!e->isAutoRepeat()) dispatch(owner_, WM_KEYUP, e->nativeVirtualKey(), 0);
     }
 
-    void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
+    void mousePressEvent(QMouseEvent* e) override {
+        hover_.stop();
+        QToolTip::hideText();
+        mouse(e, true);
+    }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
     void mouseMoveEvent(QMouseEvent* e) override {
+        rest_ = e->position().toPoint();
+        if (e->buttons() == Qt::NoButton) hover_.start();
+        else hover_.stop();
         dispatch(owner_, WM_MOUSEMOVE, key_flags(e->buttons(), e->modifiers()), position(e));
+    }
+    void leaveEvent(QEvent* e) override {
+        hover_.stop();
+        QOpenGLWidget::leaveEvent(e);
     }
     // A quick second click is a second press.
     void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(e, true); }
@@ -171,6 +198,8 @@ private:
     }
 
     pl_window* owner_;
+    QTimer hover_;  // started by every move without a button
+    QPoint rest_;   // where the pointer last moved to, logical pixels
     bool context_ok_ = false;
     bool handed_over_ = false;
     bool painting_ = false;
@@ -477,6 +506,12 @@ void kill_timer(pl_window* window, unsigned id) {
     if (it->second) it->second->stop();
 }
 
+void show_tooltip(pl_window* window, int x, int y, const std::string& text) {
+    if (!window || window->destroyed || !window->view) return;
+    const double ratio = window->view->devicePixelRatioF();
+    window->view->tip(QPoint(int(x / ratio), int(y / ratio)), QString::fromUtf8(text.c_str()));
+}
+
 // ---- Menus --------------------------------------------------------------------
 
 pl_menu* create_menu() {
@@ -521,6 +556,11 @@ bool set_current_directory(const std::string& path) {
 }
 
 void sleep_ms(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string config_file(const char* name) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QFile::encodeName(folder + QStringLiteral("/plexar/") + QString::fromUtf8(name)).toStdString();
+}
 
 // ---- For the dialogs -------------------------------------------------------------
 

@@ -26,6 +26,7 @@ enum : unsigned {
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
     WM_MOUSEWHEEL = 0x020A,  // key flags in the low 16 bits of w, the signed delta in the high 16 bits
+    WM_MOUSEHOVER = 0x02A1,  // the pointer has rested on the view with no button held: position in l
     WM_DROPFILES = 0x0233,   // w: the dropped file's path (const char*), valid during the call
 };
 
@@ -84,6 +85,10 @@ intptr_t send_message(pl_window* window, unsigned message, wparam w, lparam l);
 void set_timer(pl_window* window, unsigned id, unsigned period_ms);
 void kill_timer(pl_window* window, unsigned id);
 
+// A tip beside the client pixel (x, y) of the window's view, read by screen
+// readers too; it goes when the pointer moves off. Empty text hides it.
+void show_tooltip(pl_window* window, int x, int y, const std::string& text);
+
 // ---- Menus ------------------------------------------------------------------
 
 struct pl_menu;
@@ -100,3 +105,6 @@ std::string current_directory();
 bool set_current_directory(const std::string& path);
 // Blocks the thread: no message is handled meanwhile.
 void sleep_ms(unsigned ms);
+// The program's file of that name in the user's configuration folder
+// ($XDG_CONFIG_HOME/plexar/ on Linux); the folder may not exist yet.
+std::string config_file(const char* name);

@@ -10,12 +10,15 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QScreen>
+#include <QToolTip>
+#include <QAccessible>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "app/viewer.h"
+#include "interact/pick.h"
 #include "panels/panels.h"
 #include "platform/controls.h"
 #include "res/resource.h"
@@ -195,6 +198,36 @@ TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
     choose_scale(own);
     EXPECT_EQ(app_state.height_scale, FACTORS[own]);
     EXPECT_EQ(reports(), 6);
+}
+
+TEST_F(Screen, ThePointerAtRestNamesTheCountyAClickWouldPickAndDrawsNothing) {
+    load_sample();
+    kill_timer(app_state.main_window, FRAME_TIMER);  // so that every frame counted is one the pointer caused
+    QWidget* map = view();
+    const QPoint on(map->width() / 2, map->height() / 2), off(4, map->height() - 4);
+    int16_t county = -1, none = -1;
+    make_current(app_state.main_context);
+    ASSERT_TRUE(pick_county(on.x(), on.y(), &county) && !pick_county(off.x(), off.y(), &none));
+    const std::string reports = control_text(app_state.info_panel, IDC_INFO_TEXT);
+    settle(), presents = 0;
+
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(map->mapToGlobal(on))));
+    settle(250);
+    EXPECT_FALSE(QToolTip::isVisible()) << "shown before the pointer has rested";
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+    EXPECT_EQ(QToolTip::text().toStdString(), county_value_text(county));  // e.g. "Harris county: 31.50"
+    // a screen reader reads the same words
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) tip = w->inherits("QTipLabel") && w->isVisible() ? w : tip;
+    QAccessibleInterface* read = tip ? QAccessible::queryAccessibleInterface(tip) : nullptr;
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->text(QAccessible::Name).toStdString(), county_value_text(county));
+    // off the map: the tip goes and no other comes
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(map->mapToGlobal(off))));
+    settle(1200);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_EQ(presents, 0);  // nothing drawn, nothing chosen or reported
+    EXPECT_TRUE(app_state.selected_county == -1 && control_text(app_state.info_panel, IDC_INFO_TEXT) == reports);
 }
 
 // The screen's pixels of the view, outside the panels, against the frame drawn offscreen for the same
