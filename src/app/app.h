@@ -19,6 +19,7 @@ enum : unsigned {
     CMD_EXPORT_CSV = 2,
     CMD_IMPORT_CSV = 3,
     CMD_SAVE_DATA = 4,
+    CMD_OPEN_TABLE = 5,
     CMD_ABOUT = 6,
     CMD_SAVE_SNAPSHOT = 7,
     CMD_PRINT = 8,
@@ -46,9 +47,15 @@ void cmd_load_data();
 void cmd_export_csv();
 void cmd_import_csv();
 void cmd_save_data();
+void cmd_open_table();
+// Reads a county table and shows its figures: the Demographic list takes its
+// titles, a message box the counts, the Info panel what did not match. A table
+// that cannot be read gets one message saying why, and nothing changes.
+void open_table(const std::string& path);
 // Loads a file named on the command line or dropped on the window, as "Import
-// CSV.." (a .csv file) or "Load Data.." (a .dat file) would load it; any other
-// name, a folder or a file that cannot be read gets one message saying why.
+// CSV.." (a .csv file with the record header), "Load Data.." (a .dat file) or
+// "Open Table.." (a .tsv or .txt file, or another .csv file) would load it; any
+// other name, a folder or a file that cannot be read gets one message saying why.
 // quiet leaves out the message on success (for the file loaded at start-up).
 void open_data_file(const std::string& path, bool quiet = false);
 

@@ -1,6 +1,7 @@
 // plexar-cli: the viewer's companion for scripts, spreadsheets and reports.
 //
-//   plexar-cli convert IN OUT     converts between record files (.dat) and CSV
+//   plexar-cli convert IN OUT     converts between record files (.dat) and CSV,
+//                                 or a county table into either
 //   plexar-cli render DATA OUT [options]
 //                                 draws the view of DATA into a picture: PNG
 //                                 when OUT ends in .png, else BMP
@@ -30,15 +31,16 @@ namespace {
 
 const char* const USAGE =
     "usage: plexar-cli convert IN OUT\n"
-    "         IN and OUT each a record file (.dat) or a CSV file (.csv)\n"
+    "         IN and OUT each a record file (.dat) or a CSV file (.csv); IN may also\n"
+    "         be a county table (.tsv, .txt, or .csv without the record header)\n"
     "       plexar-cli render DATA OUT [--field K] [--size WxH] [--distance D]\n"
     "         [--tilt T] [--yaw Y] [--center X,Y] [--select INDEX] [--scale ENTRY]\n"
-    "         DATA a .dat or .csv file; OUT a PNG file when it ends in .png, else BMP;\n"
+    "         DATA a .dat, .csv, .tsv or .txt file; OUT a PNG file when it ends in .png, else BMP;\n"
     "         run from the folder that holds data/\n"
     "         defaults: field 0 with its default height scale, 1024x768, the viewer's\n"
     "         initial view (distance 2850, tilt 0, yaw 0, centre 941,694)\n";
 
-enum class file_kind { unknown, dat, csv };
+enum class file_kind { unknown, dat, csv, table };
 
 file_kind kind_of(const std::string& path) {
     std::size_t dot = path.rfind('.');
@@ -46,7 +48,15 @@ file_kind kind_of(const std::string& path) {
     const char* ext = path.c_str() + dot;
     if (strcasecmp(ext, ".dat") == 0) return file_kind::dat;
     if (strcasecmp(ext, ".csv") == 0) return file_kind::csv;
+    if (strcasecmp(ext, ".tsv") == 0 || strcasecmp(ext, ".txt") == 0) return file_kind::table;
     return file_kind::unknown;
+}
+
+// A data file to read: a .csv file is a county table unless it starts with
+// the header of the record layout.
+file_kind input_kind(const std::string& path) {
+    file_kind kind = kind_of(path);
+    return kind == file_kind::csv && !has_record_header(path.c_str()) ? file_kind::table : kind;
 }
 
 // A command line not understood: the usage on standard error, and 2, as
@@ -61,12 +71,24 @@ int fail(const std::string& why) {
     return 1;
 }
 
-bool load_data(const std::string& path) {
-    file_kind kind = kind_of(path);
-    if (kind == file_kind::unknown) {
-        fail("cannot tell the file type of " + path + ": use .dat or .csv");
+bool load_table(const std::string& path) {
+    table_summary summary;
+    if (!read_table(path.c_str(), summary)) {
+        fail("cannot open table " + path + ": " + summary.error);
         return false;
     }
+    std::fprintf(stderr, "plexar-cli: %s: %s\n", path.c_str(), summary_text(summary).c_str());
+    for (const std::string& line : summary_lines(summary)) std::fprintf(stderr, "%s\n", line.c_str());
+    return true;
+}
+
+bool load_data(const std::string& path) {
+    file_kind kind = input_kind(path);
+    if (kind == file_kind::unknown) {
+        fail("cannot tell the file type of " + path + ": use .dat, .csv, .tsv or .txt");
+        return false;
+    }
+    if (kind == file_kind::table) return load_table(path);
     if (!(kind == file_kind::dat ? read_records(path.c_str()) : read_csv(path.c_str()))) {
         fail("cannot read " + path);
         return false;
@@ -76,7 +98,7 @@ bool load_data(const std::string& path) {
 
 int convert(const std::string& in, const std::string& out) {
     file_kind to = kind_of(out);
-    if (to == file_kind::unknown) return fail("cannot tell the file type of " + out + ": use .dat or .csv");
+    if (to != file_kind::dat && to != file_kind::csv) return fail("cannot tell the file type of " + out + ": use .dat or .csv");
     if (!load_data(in)) return 1;
     if (!(to == file_kind::dat ? write_records(out.c_str()) : write_csv(out.c_str())))
         return fail("cannot write " + out);
@@ -146,12 +168,16 @@ bool parse_render_options(int argc, char** argv, render_options& o) {
 int render(const std::string& data, const std::string& out, int argc, char** argv) {
     render_options o;
     if (!parse_render_options(argc, argv, o)) return usage();
-    if (!load_data(data)) return 1;
-
-    // Start as the viewer does: the field catalogue, then the chosen field with
-    // its default height scale (or the one asked for).
+    // Start as the viewer does: the field catalogue, then the data (a table
+    // brings its own fields), then the chosen field with its default height
+    // scale (or the one asked for).
     std::vector<std::string> labels;
     if (!read_catalogue(data_file(CATALOGUE_PATH).c_str(), labels)) message_box("init_query() - can't read fields!", "ERROR!");
+    set_catalogue_fields(labels);
+    if (!load_data(data)) return 1;
+    if (table_fields && o.field >= static_cast<long>(field_labels.size()))
+        return fail("the table has " + std::to_string(field_labels.size()) + " fields: --field " +
+                    std::to_string(o.field) + " is not one of them");
     app_state.active_field = static_cast<int16_t>(o.field);
     set_height_scale(static_cast<int>(o.scale));
     app_state.view_distance = o.distance;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "data/data.h"
@@ -95,6 +96,7 @@ void build_menu() {
                                      {"Save Data..", CMD_SAVE_DATA, "Ctrl+S"},
                                      {"Import CSV..", CMD_IMPORT_CSV, "Ctrl+I"},
                                      {"Export CSV..", CMD_EXPORT_CSV, "Ctrl+E"},
+                                     {"Open Table..", CMD_OPEN_TABLE, "Ctrl+T"},
                                      {"Save Snapshot..", CMD_SAVE_SNAPSHOT},
                                      {"Print..", CMD_PRINT, "Ctrl+P"},
                                      {"Quit", CMD_QUIT, "Ctrl+Q"}});
@@ -130,6 +132,9 @@ void on_command(wparam w) {
         break;
     case CMD_SAVE_DATA:
         cmd_save_data();
+        break;
+    case CMD_OPEN_TABLE:
+        cmd_open_table();
         break;
     case CMD_ABOUT:
         show_window(app_state.about_box);
@@ -183,19 +188,41 @@ void on_command(wparam w) {
 void cmd_load_data() { load_file(RECORDS); }
 void cmd_import_csv() { load_file(CSV); }
 
+void cmd_open_table() {
+    std::string path;
+    if (ask_open_file(path, ".csv .tsv .txt")) open_table(path);
+}
+
+void open_table(const std::string& path) {
+    table_summary summary;
+    if (!read_table(path.c_str(), summary)) return refuse(path, summary.error);
+    // a field the table does not have gives way to its first
+    if (app_state.active_field >= static_cast<int>(field_labels.size())) app_state.active_field = 0;
+    refresh_query_panel(app_state.query_panel);
+    build_scene();
+    const std::vector<std::string> lines = summary_lines(summary);
+    for (const std::string& line : lines) info_append(line);
+    std::string text = summary_text(summary);
+    if (!lines.empty()) text += "\nThe Info panel lists the rows not matched and the counties without a row.";
+    message_box(text.c_str(), "Info");
+}
+
 void open_data_file(const std::string& path, bool quiet) {
     // No dialog chose this file: whatever it is, one message says why it is
     // not read, naming it.
     const char* extension = path.c_str() + path.size() - std::min<std::size_t>(path.size(), 4);
     const bool csv = strcasecmp(extension, ".csv") == 0;
+    const bool table = strcasecmp(extension, ".tsv") == 0 || strcasecmp(extension, ".txt") == 0;
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return refuse(path, std::strerror(errno));
     if (const char* why = not_a_file(st)) return refuse(path, why);
-    if (!csv && strcasecmp(extension, ".dat") != 0)
-        return refuse(path, "only record files (.dat) and CSV files (.csv) can be opened");
+    if (!csv && !table && strcasecmp(extension, ".dat") != 0)
+        return refuse(path, "only record files (.dat), CSV files (.csv) and tables (.tsv, .txt) can be opened");
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return refuse(path, std::strerror(errno));
     std::fclose(f);
+    // a table's summary is shown even at start-up: it says what matched
+    if (table || (csv && !has_record_header(path.c_str()))) return open_table(path);
     load_path(csv ? CSV : RECORDS, path, quiet);
 }
 void cmd_export_csv() { save_file(".csv", write_csv, "Can't export CSV file!", "Export complete"); }

@@ -146,7 +146,8 @@ void save_query() {
 
 void recall_query() {
     if (!query.set) return;
-    app_state.active_field = query.field;
+    // a table with fewer fields than the catalogue keeps the field shown
+    if (!table_fields || query.field < static_cast<int>(field_labels.size())) app_state.active_field = query.field;
     app_state.selected_county = query.county;
     refresh_query_panel(app_state.query_panel);  // both lists, and the field's own scale ...
     set_height_scale(query.scale);               // ... then the scale that was saved

@@ -1,18 +1,25 @@
 // The field catalogue (labels and default height scales) and the copy of the
 // active field into the county values.
-#include <cstdio>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "data/data.h"
 
 int8_t field_scale_index[FIELD_COUNT];
+std::vector<std::string> field_labels;
+bool table_fields = false;
 
 namespace {
 
 constexpr float HEIGHT_SCALES[HEIGHT_SCALE_ENTRIES] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};
 
 scale_list_fn height_scale_list = nullptr;
+
+std::vector<std::string> catalogue_labels;
+int8_t catalogue_scale_index[FIELD_COUNT];
 
 // A decimal integer after optional blanks and sign, kept as its low eight bits
 // read as a signed number (300 gives 44, -1 stays -1); no digits gives 0.
@@ -55,6 +62,30 @@ int read_catalogue(const char* path, std::vector<std::string>& labels) {
     }
     std::fclose(f);
     return 1;
+}
+
+void set_catalogue_fields(const std::vector<std::string>& labels) {
+    catalogue_labels = labels;
+    std::copy(field_scale_index, field_scale_index + FIELD_COUNT, catalogue_scale_index);
+    restore_catalogue_fields();
+}
+
+void restore_catalogue_fields() {
+    field_labels = catalogue_labels;
+    std::copy(catalogue_scale_index, catalogue_scale_index + FIELD_COUNT, field_scale_index);
+    table_fields = false;
+}
+
+int fitting_scale_entry(int field) {
+    float tallest = 0.0f;
+    for (int i = 0; i < COUNTY_COUNT; ++i)
+        if (std::isfinite(record_table[i].values[field]))
+            tallest = std::max(tallest, std::fabs(record_table[i].values[field]));
+    // a bar is the value times the factor high (values that small stand at
+    // the least height, well under the bound)
+    int entry = 0;
+    while (entry < HEIGHT_SCALE_ENTRIES - 1 && tallest * HEIGHT_SCALES[entry] > 500.0f) ++entry;
+    return entry;
 }
 
 void set_height_scale(int entry) {

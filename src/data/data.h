@@ -2,6 +2,7 @@
 // files (.dat and CSV), the field catalogue and the height scale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ struct county_rec {
 // Rows 0..253 are the counties in alphabetical order (case ignored); row 254 is
 // the state row "TEXAS", which no operation reads or writes.
 extern county_rec county_table[COUNTY_COUNT + 1];
+
+// Three-digit Census code of each county (48000 + code is its FIPS code).
+extern const uint16_t county_code[COUNTY_COUNT];
 
 // Sets every county's value and state_value to 0; the highlight flags stay.
 void clear_values();
@@ -49,13 +53,71 @@ int write_records(const char* path);
 int read_csv(const char* path);
 int write_csv(const char* path);
 
+// ---- County tables: a user's own figures ----------------------------------
+//
+// A table is a text file of rows and columns (comma, semicolon or tab between
+// cells) as spreadsheets and statistics offices write them. One column names
+// or codes the county of each row; every other column of numbers becomes a
+// field, its title the field's label. Opening one replaces the record table:
+// record i holds county i's row, record 254 the row for Texas, and a county
+// without a row (or a cell without a number) holds NaN, "no value".
+
+constexpr std::size_t TABLE_MAX_BYTES = 64u << 20;  // larger files are refused unread
+constexpr std::size_t TABLE_MAX_LINE = 1u << 20;    // bytes in one row, quoted line breaks included
+constexpr std::size_t TABLE_MAX_LINES = 1000000;
+constexpr std::size_t TABLE_MAX_COLUMNS = 999;
+constexpr std::size_t TABLE_MAX_CELLS = 4000000;
+
+// What opening a table found, for the user to check and mend the file.
+struct table_summary {
+    std::string error;                    // why the table was refused; empty on success
+    std::string key_title;                // the column rows were matched by
+    int counties = 0;                     // counties that got a row
+    bool state_row = false;               // a row for Texas gave the state-wide values
+    int other_states = 0;                 // rows of other states (or the nation), skipped
+    std::vector<std::string> unmatched;   // "key (line N)" of each row that matched nothing
+    std::vector<std::string> duplicates;  // later rows for a county already given, left out
+    std::vector<std::string> left_out;    // titles of number columns beyond the 25 fields
+    std::vector<int> missing;             // counties without a row
+};
+
+// Reads a table into the record table, field_labels and field_scale_index.
+// Returns 1 on success; 0 with summary.error set when the file cannot be read
+// or holds no county key or no numbers, in which case nothing has changed.
+int read_table(const char* path, table_summary& summary);
+
+// What the user is told after a table opened: the counts on the first line,
+// then what was left out. summary_lines gives the rows that matched nothing
+// and the counties without a row, one line each (none when there are none).
+std::string summary_text(const table_summary& summary);
+std::vector<std::string> summary_lines(const table_summary& summary);
+
+// True when the file's first line is the header "Export CSV.." writes (the
+// 26 titles): such a file imports as a record CSV file, not as a table.
+bool has_record_header(const char* path);
+
 // ---- Field catalogue and height scale -------------------------------------
 
 constexpr const char* CATALOGUE_PATH = "./data/ui/karto04.ui";
 constexpr int HEIGHT_SCALE_ENTRIES = 6;  // "1:1" .. "100000:1"
 
-// Default Height Scale entry of each field, from the catalogue; 0 until read.
+// Default Height Scale entry of each field, from the catalogue or the table
+// shown; 0 until read.
 extern int8_t field_scale_index[FIELD_COUNT];
+
+// The Demographic list's labels, in field order: the catalogue's, or the
+// titles of the table whose figures are shown (then table_fields is true).
+extern std::vector<std::string> field_labels;
+extern bool table_fields;
+
+// Remembers labels and field_scale_index as the catalogue's, and shows them.
+void set_catalogue_fields(const std::vector<std::string>& labels);
+// The catalogue's labels and scales again, after a record file or CSV import.
+void restore_catalogue_fields();
+
+// The Height Scale entry (0..5) at which the tallest of the counties' values
+// of field k stands no higher than 500 scene units; 5 when none does.
+int fitting_scale_entry(int field);
 
 // Reads the catalogue: one label per line into labels (in field order) and the
 // line's default entry into field_scale_index. Returns 0 when the file cannot

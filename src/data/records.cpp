@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 #include "data/data.h"
@@ -144,6 +145,7 @@ int read_records(const char* path) {
         for (int k = 0; k < FIELD_COUNT; ++k) rec.values[k] = std::bit_cast<float>(get_le32(p + 32 + 4 * k));
     }
     app_state.record_count = static_cast<int32_t>(count);
+    restore_catalogue_fields();
     return 1;
 }
 
@@ -159,11 +161,45 @@ int write_records(const char* path) {
     return replace_file(path, bytes.data(), bytes.size()) ? 1 : 0;
 }
 
+// The header names the fields as the Demographic list does: the catalogue's
+// header as it has always been written, or the titles of the table shown,
+// quoted where a spreadsheet would need it.
+namespace {
+std::string csv_header() {
+    if (!table_fields) return CSV_HEADER;
+    std::string header = "COUNTIES";
+    for (const std::string& label : field_labels) {
+        header += ',';
+        if (label.find_first_of(",\"\r\n") == std::string::npos) {
+            header += label;
+            continue;
+        }
+        header += '"';
+        for (char c : label) header.append(c == '"' ? 2 : 1, c);
+        header += '"';
+    }
+    return header;
+}
+}  // namespace
+
+bool has_record_header(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    char buffer[1024];
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    std::fclose(f);
+    std::string line(buffer, n);
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    line.resize(std::min(line.find_first_of("\r\n"), line.size()));
+    while (!line.empty() && (is_blank(line.back()) || line.back() == ',')) line.pop_back();
+    return strcasecmp(line.c_str(), CSV_HEADER) == 0;
+}
+
 int write_csv(const char* path) {
     int count = std::clamp<int>(app_state.record_count, 0, RECORD_CAPACITY);
     std::string text;
     text.reserve(64 + static_cast<std::size_t>(count) * 400);
-    text += CSV_HEADER;
+    text += csv_header();
     text += "\r\n";
     char number[64];  // the largest float takes 46 characters
     for (int i = 0; i < count; ++i) {
@@ -203,5 +239,6 @@ int read_csv(const char* path) {
         pos = end + 1;
     }
     app_state.record_count = count;
+    restore_catalogue_fields();
     return 1;
 }

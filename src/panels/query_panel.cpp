@@ -1,6 +1,7 @@
 // The Query panel: the Demographic list chooses the field the bars show, the
 // Selection list a county to centre on and report.
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "data/data.h"
@@ -15,7 +16,9 @@
 namespace {
 
 // A number as "%.2f" writes it in the C locale, whatever the desktop's language.
+// A value that is not a number is a figure the data does not have.
 std::string two_decimals(float value) {
+    if (std::isnan(value)) return "n/a";
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, 2);
     return ec == std::errc() ? std::string(buf, end) : std::string("0.00");
@@ -83,12 +86,21 @@ void init_query(pl_window* panel) {
         message_box("init_query() - can't read fields!", "ERROR!");
         return;
     }
-    for (const std::string& label : labels) list_add(panel, IDC_DEMOGRAPHIC, label.c_str());
+    set_catalogue_fields(labels);
     refresh_query_panel(panel);
     set_focus_control(panel, IDC_DEMOGRAPHIC);
 }
 
 void refresh_query_panel(pl_window* panel) {
+    // the labels change when a table is opened and back after a load
+    bool same = list_count(panel, IDC_DEMOGRAPHIC) == static_cast<int>(field_labels.size());
+    std::string text;
+    for (int k = 0; same && k < static_cast<int>(field_labels.size()); ++k)
+        same = list_text(panel, IDC_DEMOGRAPHIC, k, text) && text == field_labels[k];
+    if (!same) {
+        list_clear(panel, IDC_DEMOGRAPHIC);
+        for (const std::string& label : field_labels) list_add(panel, IDC_DEMOGRAPHIC, label.c_str());
+    }
     list_select(panel, IDC_DEMOGRAPHIC, app_state.active_field);
     set_height_scale(-1);
     list_clear(panel, IDC_SELECTION);

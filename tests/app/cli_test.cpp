@@ -105,7 +105,8 @@ TEST(CliRender, SelectDrawsTheCountysTopAtHalfBrightnessAndAPngNameGivesAPngOfTh
 
 TEST(CliRender, BadOptionsExitWithTwoAndTheUsageUnreadableDataWithOneAndNeitherWritesAnything) {
     test::scratch_dir dir;
-    test::write_file(dir / "figures.txt", "not a record file");
+    test::write_file(dir / "figures.txt", "not a table");
+    test::write_file(dir / "figures.png", "not a picture");
     std::filesystem::create_directory(dir / "folder.dat");
     const std::string out = " '" + dir / "out.bmp" + "' ";
     const std::tuple<std::string, const char*, int> cases[] = {  // options for the sample, or a data file in dir
@@ -113,7 +114,8 @@ TEST(CliRender, BadOptionsExitWithTwoAndTheUsageUnreadableDataWithOneAndNeitherW
         {"--field 25", "bad value for --field", 2}, {"--select 254", "bad value for --select", 2},
         {"--distance nan", "bad value for --distance", 2}, {"--bogus 1", "unknown option --bogus", 2},
         {"--size 64x64 --tilt", "missing value after --tilt", 2}, {"missing.dat", "read_records(): fopen error", 1},
-        {"figures.txt", "cannot tell the file type", 1}, {"folder.dat", "cannot read", 1}};
+        {"figures.png", "cannot tell the file type", 1}, {"folder.dat", "cannot read", 1},
+        {"figures.txt", "cannot open table", 1}};
     for (const auto& [args, message, exit_code] : cases) {
         auto [code, errors] = render(args.starts_with("--") ? SAMPLE + out + args : "'" + dir / args + "'" + out);
         EXPECT_EQ(code, exit_code) << args;
