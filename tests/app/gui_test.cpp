@@ -3,6 +3,8 @@
 #include <QUrl>
 
 #include <sys/stat.h>
+
+#include <cmath>
 #include <unistd.h>
 
 #include "app/viewer.h"
@@ -200,6 +202,62 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     s.view_yaw = -90.0f, choose("Save Location"), s.view_yaw = 0.0f, choose("Saved Location");
     EXPECT_EQ(s.view_yaw, -90.0f);
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save location!", "Error"}}));
+}
+
+// Index of a county in the county table, by its name there.
+int county_named(const char* name) {
+    for (int i = 0; i < COUNTY_COUNT; ++i)
+        if (std::strcmp(county_table[i].name, name) == 0) return i;
+    return -1;
+}
+
+std::vector<std::string> demographic_labels() {
+    std::vector<std::string> labels(list_count(app_state.query_panel, IDC_DEMOGRAPHIC));
+    for (size_t k = 0; k < labels.size(); ++k) list_text(app_state.query_panel, IDC_DEMOGRAPHIC, int(k), labels[k]);
+    return labels;
+}
+
+TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsTheCatalogueBack) {
+    test::scratch_dir dir;
+    test::write_file(dir / "results.csv", "County,Votes,Share %\r\n\"Harris County, Texas\",\"1,234\",55.5%\r\n"
+                                          "Texas,\"9,999\",50%\r\nLa Salle,12,N/A\r\nNowhere,1,2\r\n");
+    app_state.active_field = 7;  // the table has no eighth field: its first is shown
+    answers = {dir / "results.csv"}, choose("Open Table..");
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"open .csv .tsv .txt " + start_dir}));
+    EXPECT_EQ(demographic_labels(), (std::vector<std::string>{"Votes", "Share %"}));
+    EXPECT_EQ(recorder->messages(), (test::message_list{{
+        "2 of 254 counties got a row, 2 fields were taken, 1 row did not match.\n"
+        "Counties matched by the column \"County\".\nThe row for Texas gives the state-wide values.\n"
+        "The Info panel lists the rows not matched and the counties without a row.", "Info"}}));
+    const std::string info = control_text(app_state.info_panel, IDC_INFO_TEXT);
+    EXPECT_NE(info.find("Rows not matched (1): Nowhere (line 5)\r\nCounties without a row (252): Anderson, Andrews, "),
+              std::string::npos) << info;
+    EXPECT_TRUE(window_visible(app_state.info_panel));
+
+    // the first field with the scale that fits its tallest bar (1234 x 0.1), "n/a" where a county has no value
+    const int harris = county_named("Harris"), la_salle = county_named("LaSalle");
+    EXPECT_EQ(std::tuple(app_state.active_field, list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE),
+                         county_table[harris].value, app_state.state_value), std::tuple(0, 1, 1234.0f, 9999.0f));
+    EXPECT_TRUE(std::isnan(county_table[0].value));
+    EXPECT_EQ(county_report(int16_t(harris)), "\r\nVotes for Harris county: 1234.00\r\nVotes for Texas: 9999.00");
+    app_state.active_field = 1, build_scene();
+    EXPECT_EQ(county_report(int16_t(la_salle)), "\r\nShare % for LaSalle county: n/a\r\nShare % for Texas: 50.00");
+
+    // Export CSV names the table's columns; Load Data puts the catalogue's labels and header back
+    answers = {dir / "out.csv", SAMPLE + ".dat", dir / "sample.csv"}, dialogs.clear();
+    choose("Export CSV..");
+    EXPECT_EQ(test::read_file(dir / "out.csv").substr(0, 30), "COUNTIES,Votes,Share %\r\nAnders");
+    choose("Load Data.."), choose("Export CSV..");
+    EXPECT_EQ(demographic_labels().size(), 25u);
+    EXPECT_EQ(demographic_labels()[0], "REP VOTE%");
+    EXPECT_EQ(test::read_file(dir / "sample.csv"), test::read_file(SAMPLE + ".csv"));
+
+    // a table without figures is refused, and nothing changes
+    test::write_file(dir / "names.tsv", "Name\tNote\r\nHarris\tbig\r\n"), test::shown.clear();
+    answers = {dir / "names.tsv"}, dialogs.clear(), choose("Open Table..");
+    EXPECT_EQ(recorder->messages(),
+              (test::message_list{{"Can't open " + dir / "names.tsv" + ": it has no column of numbers", "Error"}}));
+    EXPECT_TRUE(holds_sample() && demographic_labels().size() == 25u);
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};

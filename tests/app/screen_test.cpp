@@ -288,6 +288,34 @@ TEST_F(Screen, PanelsDraggedAcrossTheMapLeaveItExactlyAsDrawn) {
     EXPECT_EQ(differs_from_render(area, panel_rects(), &compared), 0);
 }
 
+TEST_F(Screen, ATableNamedOnTheCommandLineGivesTheListItsTitlesAndAClickedCountyItsFigure) {
+    // every county keyed by its five-digit code, the odd ones without a figure
+    test::scratch_dir dir;
+    std::string table = "FIPS\tPopulation 2020\tNote\n";
+    for (int i = 0; i < COUNTY_COUNT; ++i)
+        table += std::to_string(48000 + county_code[i]) + "\t" + (i % 2 ? "N/A" : std::to_string(i * 10) + ".5") + "\tx\n";
+    test::write_file(dir / "people.txt", table);
+    open_data_file(dir / "people.txt", true);  // as the viewer opens the file given at start-up
+    ASSERT_EQ(recorder->messages().size(), 1u);
+    EXPECT_EQ(recorder->messages()[0].first.substr(0, 72),
+              "254 of 254 counties got a row, 1 field was taken, 0 rows did not match.\n");
+
+    // what a screen reader reads from the Demographic list
+    QAccessibleInterface* fields = QAccessible::queryAccessibleInterface(list(IDC_DEMOGRAPHIC));
+    ASSERT_TRUE(fields);
+    ASSERT_EQ(fields->childCount(), 1);
+    EXPECT_EQ(fields->child(0)->text(QAccessible::Name).toStdString(), "Population 2020");
+
+    // a county clicked on the map reports its figure, or says it has none
+    click(centre(view()));
+    const int county = app_state.selected_county;
+    ASSERT_GE(county, 0);
+    const std::string figure = county % 2 ? "n/a" : std::to_string(county * 10) + ".50";
+    EXPECT_NE(control_text(app_state.info_panel, IDC_INFO_TEXT)
+                  .find("Population 2020 for " + std::string(county_table[county].name) + " county: " + figure +
+                        "\r\nPopulation 2020 for Texas: n/a"), std::string::npos);
+}
+
 TEST_F(Screen, PrintingToAFileNoOneCanWriteIsRefusedWithTheReasonAndPrintsNothing) {
     test::scratch_dir dir;
     test::write_file(dir / "notes.txt", "x");
