@@ -45,11 +45,13 @@ bool ask(const char* text, const char* caption) {
 // extension has its filter, labelled with the extension itself, the first in
 // use at first; no default suffix is set (the caller appends the extension of
 // the filter in use itself, and asks before replacing a file of that name).
+// An open dialog for several kinds shows them all together first.
 bool choose_file(bool save, const std::string& folder, const std::string& extensions, std::string& chosen,
                  std::string& selected) {
-    QStringList filters;
+    QStringList filters, patterns;
     for (const QString& ext : QString::fromUtf8(extensions.c_str()).split(' ', Qt::SkipEmptyParts))
-        filters << QString("%1 (*%1)").arg(ext);
+        filters << QString("%1 (*%1)").arg(ext), patterns << "*" + ext;
+    if (!save && patterns.size() > 1) filters.prepend(QString("%1 (%2)").arg(extensions.c_str(), patterns.join(' ')));
     QFileDialog dialog(main_widget(), save ? "Save As" : "Open", QFile::decodeName(folder.c_str()));
     dialog.setNameFilters(filters);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
