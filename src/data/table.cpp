@@ -763,9 +763,11 @@ int read_table(const char* path, table_summary& summary) {
 
 namespace {
 
-std::string joined(const std::vector<std::string>& items) {
+// The items, or the first of them in a message box that must fit the screen.
+std::string joined(const std::vector<std::string>& items, std::size_t most = std::string::npos) {
     std::string text;
-    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    for (std::size_t i = 0; i < items.size() && i < most; ++i) text += (i ? ", " : "") + items[i];
+    if (items.size() > most) text += " and " + with_commas(items.size() - most) + " more";
     return text;
 }
 
@@ -786,10 +788,10 @@ std::string summary_text(const table_summary& s) {
         text += "\n" + count_of(static_cast<std::size_t>(s.other_states), "row", "rows") + " of other states left out.";
     if (!s.duplicates.empty())
         text += "\n" + count_of(s.duplicates.size(), "later row", "later rows") +
-                " for a county already given left out (the first row wins): " + joined(s.duplicates) + ".";
+                " for a county already given left out (the first row wins): " + joined(s.duplicates, 10) + ".";
     if (!s.left_out.empty())
         text += "\n" + count_of(s.left_out.size(), "column", "columns") + " of numbers left out (" +
-                std::to_string(FIELD_COUNT) + " fields at most): " + joined(s.left_out) + ".";
+                std::to_string(FIELD_COUNT) + " fields at most): " + joined(s.left_out, 10) + ".";
     return text;
 }
 
