@@ -597,7 +597,14 @@ bool read_grid(const char* path, grid& g, bool& decimal_comma, table_summary& su
     if (static_cast<std::size_t>(std::max(std::count(g.text.begin(), g.text.end(), '\n'),
                                           std::count(g.text.begin(), g.text.end(), '\r'))) > TABLE_MAX_LINES)
         return refuse(summary, "it has more than " + with_commas(TABLE_MAX_LINES) + " lines");
-    const char delimiter = find_delimiter(g.text);
+    // Excel may name the delimiter on a line of its own: "sep=;"
+    char delimiter;
+    if (g.text.size() >= 5 && g.text.compare(0, 4, "sep=") == 0 && (g.text.size() == 5 || g.text[5] == '\r' || g.text[5] == '\n')) {
+        delimiter = g.text[4];
+        g.text.erase(0, std::min(g.text.find('\n', 4), g.text.size() - 1) + 1);
+    } else {
+        delimiter = find_delimiter(g.text);
+    }
     decimal_comma = delimiter == ';';
     std::string why;
     if (!split_cells(g, delimiter, TABLE_MAX_LINES, why)) return refuse(summary, why);
