@@ -188,9 +188,10 @@ bool split_cells(grid& g, char delimiter, std::size_t max_rows, std::string& err
             const std::size_t at = w;
             if (r < n && t[r] == '"') {
                 blank = false;
+                const uint32_t quote_line = line;
                 for (++r;; ++r) {
                     if (r >= n) {
-                        error = "the quote that opens on line " + std::to_string(line) + " is never closed";
+                        error = "the quote that opens on line " + std::to_string(quote_line) + " is never closed";
                         return false;
                     }
                     if (t[r] == '"') {
@@ -345,7 +346,15 @@ bool parse_number(string_view s, char group, char decimal, float& value) {
         plain += exponent;
         p = q;
     }
-    if (p < s.size() && (s[p] == '%' || s[p] == '+')) ++p;
+    // "49,6 %": European spreadsheets put a space before the sign
+    std::size_t q = p;
+    while (q < s.size() && (is_blank(s[q]) || s.substr(q, 2) == "\xC2\xA0" || s.substr(q, 3) == "\xE2\x80\xAF"))
+        q += static_cast<unsigned char>(s[q]) < 0x80 ? 1 : s[q] == '\xC2' ? 2 : 3;
+    if (q < s.size() && s[q] == '%') {
+        p = q + 1;
+    } else if (p < s.size() && s[p] == '+') {
+        ++p;
+    }
     if (p != s.size()) return false;
     float v;
     auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v);
@@ -451,6 +460,7 @@ place by_fips(string_view cell) {
     const long v = digits_value(cell, 5);
     if (v < 0) return {};
     const std::size_t length = trim(cell).size();
+    if (v == 0) return {place_kind::elsewhere};  // the nation
     if (length <= 2) return state_with_code(v);
     if (length < 4) return {};
     if (v / 1000 == TEXAS_CODE) return county_with_code(v % 1000);
@@ -495,6 +505,11 @@ place by_name(string_view cell) {
     std::string name = fold(cell);
     if (name.empty()) return {};
     if (name == "texas" || name == "stateoftexas" || name == "tx") return {place_kind::state};
+    // another state after a comma settles it: "El Paso, CO" is Colorado's,
+    // not El Paso "Co(unty)"
+    const std::size_t comma = cell.rfind(',');
+    const int state = comma == string_view::npos ? state_named(name, false) : state_named(fold(cell.substr(comma + 1)), true);
+    if (comma != string_view::npos && state != 0 && state != TEXAS_CODE) return {place_kind::elsewhere};
     std::string bare = name;
     strip_suffix(bare, "texas") || strip_suffix(bare, "tx");
     for (std::string* s : {&name, &bare}) {
@@ -503,8 +518,6 @@ place by_name(string_view cell) {
         if ((strip_suffix(short_name, "county") || strip_suffix(short_name, "co")) && county_named(short_name) >= 0)
             return {place_kind::county, county_named(short_name)};
     }
-    const std::size_t comma = cell.rfind(',');
-    const int state = comma == string_view::npos ? state_named(name, false) : state_named(fold(cell.substr(comma + 1)), true);
     if (state != 0 && state != TEXAS_CODE) return {place_kind::elsewhere};
     if (name == "unitedstates" || name == "usa") return {place_kind::elsewhere};
     return {};
@@ -656,17 +669,25 @@ int read_table(const char* path, table_summary& summary) {
 
     // The key: the first column that names about as many counties as the best
     // one does, by the way of naming that finds the most in it. County codes
-    // alone count only in a table without five-digit codes.
+    // alone count only in a table without five-digit codes, and only in a
+    // column whose small numbers are nearly all codes (all odd, 000 the state):
+    // ranks or counts that hit every other code are no key.
     std::vector<std::array<std::size_t, KEY_KINDS>> found(columns);
     for (std::size_t c = 0; c < columns; ++c) {
         if (c == state_column) continue;
         for (int kind = 0; kind < KEY_KINDS; ++kind) {
             std::bitset<COUNTY_COUNT> counties;
+            std::size_t hits = 0, strays = 0;
             for (std::size_t r : rows) {
                 place p = place_of(g.cell(r, c), kind);
-                if (p.kind == place_kind::county) counties.set(static_cast<std::size_t>(p.county));
+                if (p.kind == place_kind::county) {
+                    counties.set(static_cast<std::size_t>(p.county));
+                    ++hits;
+                } else if (kind == CODE3 && p.kind == place_kind::none && digits_value(g.cell(r, c), 3) >= 0) {
+                    ++strays;
+                }
             }
-            found[c][kind] = counties.count();
+            found[c][kind] = strays * 9 > hits ? 0 : counties.count();
         }
     }
     std::size_t best5 = 0, best3 = 0;
