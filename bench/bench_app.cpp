@@ -9,7 +9,7 @@
 // - "Open Table.." of a national county table (3,143 counties, 30 columns,
 //   about 1 MB, written at start; bench/national_table.h) over the sample:
 //   read, matched, the panels refreshed, the scene rebuilt, drawn and on the
-//   window; with the rebuilds, frames drawn and presents of each open;
+//   window; with the rebuilds, frames drawn and compositions of each open;
 // - a warm start-up: window, context, scene, menu and tool windows again in a
 //   process whose toolkit is already running;
 // - a county report as a user feels it: the pick, the rebuild, the report
@@ -71,7 +71,6 @@ namespace {
 const std::string SAMPLE_DAT = PLEXAR_SOURCE_DIR "/data/sample/texas.dat";
 
 present_fn window_present = nullptr;
-unsigned long presents = 0;  // frames handed to the window
 bench::stopwatch* watch = nullptr;  // running until the next present
 double first_present_ms = -1.0;
 double first_shown_ms = -1.0;   // with from_main: the first frame on the window
@@ -96,7 +95,6 @@ void timed_present() {
                 QCoreApplication::exit(0);
             });
     }
-    ++presents;
     window_present();
     if (watch) {
         first_present_ms = watch->ms();
@@ -181,7 +179,7 @@ void BM_OpenNationalTable(benchmark::State& state) {
         state.SkipWithError("cannot write the table");
         return;
     }
-    unsigned long builds = 0, drawn = 0, presented = 0;
+    unsigned long builds = 0, drawn = 0;
     long composed = 0;
     double message_ms = 0.0;
     for (auto _ : state) {
@@ -189,7 +187,7 @@ void BM_OpenNationalTable(benchmark::State& state) {
         QCoreApplication::processEvents();
         set_file_dialog_handler(answer_table);
         message_fn old = set_message_handler(note_open_message);
-        const unsigned long builds_before = scene_builds, drawn_before = frames_drawn(), presents_before = presents;
+        const unsigned long builds_before = scene_builds, drawn_before = frames_drawn();
         const long composed_before = compositions;
         open_caption.clear();
         bench::stopwatch w;
@@ -206,13 +204,11 @@ void BM_OpenNationalTable(benchmark::State& state) {
         message_ms += to_message_ms;
         builds += scene_builds - builds_before;
         drawn += frames_drawn() - drawn_before;
-        presented += presents - presents_before;
         composed += compositions - composed_before;
     }
     const double n = double(state.iterations());
     state.counters["rebuilds_per_open"] = builds / n;
     state.counters["frames_drawn_per_open"] = drawn / n;
-    state.counters["presents_per_open"] = presented / n;
     state.counters["compositions_per_open"] = composed / n;
     state.counters["to_message_ms"] = message_ms / n;
     state.counters["MB"] = bytes / 1e6;

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/data.h"
@@ -421,8 +422,14 @@ constexpr int TEXAS_CODE = 48;
 
 // The state a folded name or postal code stands for; 0 for none.
 int state_named(const std::string& folded, bool postal) {
-    for (const us_state& s : STATES)
-        if (folded == s.name || (postal && folded == s.postal)) return s.code;
+    static const auto [names, postals] = [] {
+        std::unordered_map<std::string, int> n, p;
+        for (const us_state& s : STATES) n.emplace(s.name, s.code), p.emplace(s.postal, s.code);
+        return std::pair{n, p};
+    }();
+    if (auto it = names.find(folded); it != names.end()) return it->second;
+    if (postal)
+        if (auto it = postals.find(folded); it != postals.end()) return it->second;
     return 0;
 }
 
@@ -503,7 +510,7 @@ bool strip_suffix(std::string& s, string_view suffix) {
 // or a place of another state ("Autauga County, Alabama", "Alabama").
 place by_name(string_view cell) {
     std::string name = fold(cell);
-    if (name.empty()) return {};
+    if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) return {};
     if (name == "texas" || name == "stateoftexas" || name == "tx") return {place_kind::state};
     // another state after a comma settles it: "El Paso, CO" is Colorado's,
     // not El Paso "Co(unty)"
@@ -806,20 +813,22 @@ std::string count_of(std::size_t n, const char* one, const char* many) {
 }  // namespace
 
 std::string summary_text(const table_summary& s) {
-    std::string text = std::to_string(s.counties) + " of " + std::to_string(COUNTY_COUNT) + " counties got a row, " +
-                       count_of(field_labels.size(), "field was", "fields were") + " taken, " +
-                       count_of(s.unmatched.size(), "row", "rows") + " did not match.";
-    text += "\nCounties matched by the column \"" + s.key_title + "\".";
-    text += s.state_row ? "\nThe row for Texas gives the state-wide values."
-                        : "\nNo row for Texas: the state-wide values are n/a.";
+    std::vector<std::string> lines = {
+        std::to_string(s.counties) + " of " + std::to_string(COUNTY_COUNT) + " counties got a row, " +
+            count_of(field_labels.size(), "field was", "fields were") + " taken, " +
+            count_of(s.unmatched.size(), "row", "rows") + " did not match.",
+        "Counties matched by the column \"" + s.key_title + "\".",
+        s.state_row ? "The row for Texas gives the state-wide values." : "No row for Texas: the state-wide values are n/a."};
     if (s.other_states > 0)
-        text += "\n" + count_of(static_cast<std::size_t>(s.other_states), "row", "rows") + " of other states left out.";
+        lines.push_back(count_of(static_cast<std::size_t>(s.other_states), "row", "rows") + " of other states left out.");
     if (!s.duplicates.empty())
-        text += "\n" + count_of(s.duplicates.size(), "later row", "later rows") +
-                " for a county already given left out (the first row wins): " + joined(s.duplicates, 10) + ".";
+        lines.push_back(count_of(s.duplicates.size(), "later row", "later rows") +
+                        " for a county already given left out (the first row wins): " + joined(s.duplicates, 10) + ".");
     if (!s.left_out.empty())
-        text += "\n" + count_of(s.left_out.size(), "column", "columns") + " of numbers left out (" +
-                std::to_string(FIELD_COUNT) + " fields at most): " + joined(s.left_out, 10) + ".";
+        lines.push_back(count_of(s.left_out.size(), "column", "columns") + " of numbers left out (" +
+                        std::to_string(FIELD_COUNT) + " fields at most): " + joined(s.left_out, 10) + ".");
+    std::string text;
+    for (const std::string& line : lines) text.append(text.empty() ? "" : "\n").append(line);
     return text;
 }
 
