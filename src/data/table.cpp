@@ -1,17 +1,9 @@
 // County tables: a user's own figures as spreadsheets and statistics offices
-// write them, matched to the counties by name or code.
-//
-// Contents: text (bytes to UTF-8) - cells (delimiters and quotes) - numbers -
-// places (what a key cell names) - read_table.
-#include <sys/stat.h>
-
+// write them, matched to the counties by name or code (the cells and numbers
+// come from table_text.cpp).
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -21,366 +13,11 @@
 #include <vector>
 
 #include "data/data.h"
+#include "data/table_text.h"
 
 namespace {
 
 using std::string_view;
-
-// ---- Text: bytes to UTF-8 ----------------------------------------------------
-
-void put_utf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// Decodes the UTF-8 sequence at s[i]; returns its length, or 0 when the bytes
-// there are not well-formed UTF-8 (overlong forms and surrogates included).
-std::size_t utf8_at(string_view s, std::size_t i, uint32_t& c) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const unsigned char lead = b(0);
-    if (lead < 0x80) return c = lead, 1;
-    std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (n == 0 || lead > 0xF4 || i + n > s.size()) return 0;
-    c = lead & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((b(k) & 0xC0) != 0x80) return 0;
-        c = c << 6 | (b(k) & 0x3F);
-    }
-    if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-    return n;
-}
-
-bool valid_utf8(string_view s) {
-    uint32_t c;
-    for (std::size_t i = 0; i < s.size();) {
-        if (static_cast<unsigned char>(s[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t n = utf8_at(s, i, c);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-// Windows-1252 from 0x80 to 0x9F; its five unused bytes keep their own code.
-constexpr char16_t CP1252_HIGH[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-// The file's text as UTF-8. A byte-order mark names UTF-8 or UTF-16 (what
-// spreadsheets call "Unicode text"); text that is not valid UTF-8 is
-// Windows-1252, as spreadsheets on Windows save it.
-std::string to_utf8(std::string& bytes) {
-    const auto byte = [&](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u; };
-    if ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF)) {
-        const bool little = byte(0) == 0xFF;
-        std::string out;
-        out.reserve(bytes.size());
-        const auto unit = [&](std::size_t i) {
-            const auto lo = static_cast<unsigned char>(bytes[i + !little]), hi = static_cast<unsigned char>(bytes[i + little]);
-            return static_cast<uint32_t>(hi << 8 | lo);
-        };
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            uint32_t c = unit(i);
-            if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-                i += 2;
-            } else if (c >= 0xD800 && c < 0xE000) {
-                c = 0xFFFD;
-            }
-            put_utf8(out, c);
-        }
-        return out;
-    }
-    if (byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) bytes.erase(0, 3);
-    if (valid_utf8(bytes)) return std::move(bytes);
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        put_utf8(out, b < 0x80 ? b : b < 0xA0 ? CP1252_HIGH[b - 0x80] : b);
-    }
-    return out;
-}
-
-// ---- Cells -------------------------------------------------------------------
-
-struct span {
-    uint32_t at, size;
-};
-
-// A table's cells, row by row, in a text whose quoted cells are unescaped.
-struct grid {
-    std::string text;
-    std::vector<span> cells;
-    std::vector<uint32_t> first = {0};  // row r is cells[first[r] .. first[r + 1])
-    std::vector<uint32_t> line;         // the line each row starts on
-
-    std::size_t rows() const { return first.size() - 1; }
-    std::size_t width(std::size_t r) const { return first[r + 1] - first[r]; }
-    string_view cell(std::size_t r, std::size_t c) const {
-        if (c >= width(r)) return {};
-        const span& s = cells[first[r] + c];
-        return string_view(text).substr(s.at, s.size);
-    }
-};
-
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
-
-string_view trim(string_view s) {
-    for (;;) {
-        if (!s.empty() && is_blank(s.front())) {
-            s.remove_prefix(1);
-        } else if (s.size() >= 2 && s.substr(0, 2) == "\xC2\xA0") {  // no-break space
-            s.remove_prefix(2);
-        } else if (!s.empty() && is_blank(s.back())) {
-            s.remove_suffix(1);
-        } else if (s.size() >= 2 && s.substr(s.size() - 2) == "\xC2\xA0") {
-            s.remove_suffix(2);
-        } else {
-            return s;
-        }
-    }
-}
-
-std::string with_commas(std::size_t n) {
-    const std::string digits = std::to_string(n);
-    std::string s;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) s += ',';
-        s += digits[i];
-    }
-    return s;
-}
-
-// Splits text into rows of cells as spreadsheets write them: a cell that
-// starts with a quote runs to the closing quote, across delimiters and line
-// breaks, with a doubled quote standing for one. Rows end in LF, CR LF or CR;
-// rows whose cells are all blank are left out. At most max_rows rows are
-// read. Quoted cells are unescaped in place, so g.text is changed. False with
-// the reason in error when the text breaks a limit or a quote never closes.
-bool split_cells(grid& g, char delimiter, std::size_t max_rows, std::string& error) {
-    std::string& t = g.text;
-    const std::size_t n = t.size();
-    std::size_t r = 0, w = 0;
-    uint32_t line = 1;
-    while (r < n && g.rows() < max_rows) {
-        const std::size_t row_begin = r;
-        const uint32_t row_line = line;
-        const std::size_t row_cells = g.cells.size();
-        bool blank = true;
-        for (;;) {
-            const std::size_t at = w;
-            if (r < n && t[r] == '"') {
-                blank = false;
-                const uint32_t quote_line = line;
-                for (++r;; ++r) {
-                    if (r >= n) {
-                        error = "the quote that opens on line " + std::to_string(quote_line) + " is never closed";
-                        return false;
-                    }
-                    if (t[r] == '"') {
-                        if (r + 1 < n && t[r + 1] == '"') {
-                            ++r;
-                        } else {
-                            ++r;
-                            break;
-                        }
-                    } else if (t[r] == '\n') {
-                        ++line;
-                    }
-                    t[w++] = t[r];
-                }
-            }
-            // the cell's unquoted part, or what follows its closing quote
-            while (r < n && t[r] != delimiter && t[r] != '\n' && t[r] != '\r') t[w++] = t[r++];
-            if (r - row_begin > TABLE_MAX_LINE) {
-                error = "line " + std::to_string(row_line) + " is longer than 1 MB";
-                return false;
-            }
-            if (!trim(string_view(t).substr(at, w - at)).empty()) blank = false;
-            g.cells.push_back({static_cast<uint32_t>(at), static_cast<uint32_t>(w - at)});
-            if (g.cells.size() - row_cells > TABLE_MAX_COLUMNS) {
-                error = "line " + std::to_string(row_line) + " has more than " + std::to_string(TABLE_MAX_COLUMNS) +
-                        " columns";
-                return false;
-            }
-            if (r < n && t[r] == delimiter) {
-                ++r;
-                continue;
-            }
-            if (r < n && t[r] == '\r') ++r;
-            if (r < n && t[r] == '\n') ++r;
-            ++line;
-            break;
-        }
-        if (blank) {
-            g.cells.resize(row_cells);
-            continue;
-        }
-        if (g.cells.size() > TABLE_MAX_CELLS) {
-            error = "it has more than " + with_commas(TABLE_MAX_CELLS) + " cells";
-            return false;
-        }
-        g.first.push_back(static_cast<uint32_t>(g.cells.size()));
-        g.line.push_back(row_line);
-    }
-    return true;
-}
-
-// The delimiter that splits the first rows most evenly, as spreadsheets and
-// statistics programs write tables: the one with which most of the next rows
-// have as many cells as the first, then the one giving it the most cells.
-char find_delimiter(const std::string& text) {
-    std::string head = text.substr(0, 1 << 16);
-    char best = ',';
-    std::size_t best_agree = 0, best_width = 1;
-    for (char d : {'\t', ';', ','}) {
-        grid g;
-        g.text = head;
-        std::string ignored;
-        split_cells(g, d, 21, ignored);
-        if (g.rows() == 0 || g.width(0) < 2) continue;
-        std::size_t agree = 0;
-        for (std::size_t r = 1; r < g.rows(); ++r) agree += g.width(r) == g.width(0);
-        if (agree > best_agree || (agree == best_agree && g.width(0) > best_width)) {
-            best = d;
-            best_agree = agree;
-            best_width = g.width(0);
-        }
-    }
-    return best;
-}
-
-// ---- Numbers -----------------------------------------------------------------
-
-enum class cell_kind { number, none, text };
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Letters and digits only, lower case, accents dropped: how names are compared.
-std::string fold(string_view s) {
-    // Latin-1's letters from U+00C0, each as its plain letter ('-': none)
-    static const char LATIN1[] = "aaaaaaaceeeeiiiidnooooo-ouuuuytsaaaaaaaceeeeiiiidnooooo-ouuuuyty";
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const char c = s[i];
-        if (static_cast<unsigned char>(c) < 0x80) {
-            if (is_digit(c) || (c >= 'a' && c <= 'z')) out += c;
-            if (c >= 'A' && c <= 'Z') out += static_cast<char>(c - 'A' + 'a');
-            ++i;
-            continue;
-        }
-        uint32_t code = 0;
-        std::size_t n = utf8_at(s, i, code);
-        if (n == 0) n = 1;  // cannot happen after to_utf8; skip the byte
-        if (code >= 0xC0 && code <= 0xFF && LATIN1[code - 0xC0] != '-') out += LATIN1[code - 0xC0];
-        i += n;
-    }
-    return out;
-}
-
-// A number as people type them into spreadsheets: a sign, a leading "$",
-// digits in groups of three between separators, a decimal mark, an exponent,
-// a trailing "%" (or the "+" of a top-coded figure such as "250,000+").
-bool parse_number(string_view s, char group, char decimal, float& value) {
-    std::string plain;
-    std::size_t p = 0;
-    const auto sign = [&] {
-        if (p < s.size() && (s[p] == '-' || s[p] == '+')) {
-            if (s[p] == '-') plain += '-';
-            ++p;
-        } else if (s.substr(p, 3) == "\xE2\x88\x92") {  // the minus sign
-            plain += '-';
-            p += 3;
-        }
-    };
-    sign();
-    if (p < s.size() && s[p] == '$') {
-        ++p;
-        if (plain.empty()) sign();
-    }
-    std::size_t digits = 0, run = 0;
-    bool grouped = false;
-    for (; p < s.size(); ++p) {
-        if (is_digit(s[p])) {
-            plain += s[p];
-            ++digits;
-            ++run;
-        } else if (s[p] == group && run > 0 && p + 1 < s.size() && is_digit(s[p + 1])) {
-            if (grouped ? run != 3 : run > 3) return false;
-            grouped = true;
-            run = 0;
-        } else {
-            break;
-        }
-    }
-    if (grouped && run != 3) return false;
-    if (p < s.size() && s[p] == decimal) {
-        plain += '.';
-        for (++p; p < s.size() && is_digit(s[p]); ++p, ++digits) plain += s[p];
-    }
-    if (digits == 0) return false;
-    if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
-        std::size_t q = p + 1;
-        std::string exponent = "e";
-        if (q < s.size() && (s[q] == '+' || s[q] == '-')) exponent += s[q++];
-        if (q >= s.size() || !is_digit(s[q])) return false;
-        for (; q < s.size() && is_digit(s[q]); ++q) exponent += s[q];
-        plain += exponent;
-        p = q;
-    }
-    // "49,6 %": European spreadsheets put a space before the sign
-    std::size_t q = p;
-    while (q < s.size() && (is_blank(s[q]) || s.substr(q, 2) == "\xC2\xA0" || s.substr(q, 3) == "\xE2\x80\xAF"))
-        q += static_cast<unsigned char>(s[q]) < 0x80 ? 1 : s[q] == '\xC2' ? 2 : 3;
-    if (q < s.size() && s[q] == '%') {
-        p = q + 1;
-    } else if (p < s.size() && s[p] == '+') {
-        ++p;
-    }
-    if (p != s.size()) return false;
-    float v;
-    auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v);
-    if (ec != std::errc() || end != plain.data() + plain.size() || !std::isfinite(v)) return false;
-    value = v;
-    return true;
-}
-
-// What a cell of a number column holds. Empty cells and the marks statistics
-// offices put where a figure is missing or withheld ("N/A", "-", "(X)", "*",
-// "#N/A") are no value. With decimal commas (semicolon tables) "1.234,5" is
-// 1234.5, and a lone point with no valid grouping, as in "2.5", is a decimal
-// point.
-cell_kind read_value(string_view cell, bool decimal_comma, float& value) {
-    string_view s = trim(cell);
-    if (s.empty() || s.front() == '#') return cell_kind::none;
-    if (std::none_of(s.begin(), s.end(), is_digit)) {
-        static const string_view MARKS[] = {"", "na", "nan", "null", "none", "x", "n", "d", "s", "z", "nd", "nr", "ns"};
-        const std::string f = fold(s);
-        return std::find(std::begin(MARKS), std::end(MARKS), f) != std::end(MARKS) ? cell_kind::none : cell_kind::text;
-    }
-    const bool ok = decimal_comma ? parse_number(s, '.', ',', value) || parse_number(s, ',', '.', value)
-                                  : parse_number(s, ',', '.', value);
-    return ok ? cell_kind::number : cell_kind::text;
-}
 
 // ---- Places: what a key cell names ------------------------------------------
 
@@ -515,7 +152,8 @@ place by_name(string_view cell) {
     // another state after a comma settles it: "El Paso, CO" is Colorado's,
     // not El Paso "Co(unty)"
     const std::size_t comma = cell.rfind(',');
-    const int state = comma == string_view::npos ? state_named(name, false) : state_named(fold(cell.substr(comma + 1)), true);
+    const int state =
+        comma == string_view::npos ? state_named(name, false) : state_named(fold(cell.substr(comma + 1)), true);
     if (comma != string_view::npos && state != 0 && state != TEXAS_CODE) return {place_kind::elsewhere};
     std::string bare = name;
     strip_suffix(bare, "texas") || strip_suffix(bare, "tx");
@@ -588,59 +226,17 @@ std::string row_key(string_view cell, uint32_t line) {
     return key.empty() ? "line " + std::to_string(line) : key + " (line " + std::to_string(line) + ")";
 }
 
-bool read_text(const char* path, std::string& bytes, table_summary& summary) {
-    struct stat st;
-    if (stat(path, &st) != 0) return refuse(summary, std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) return refuse(summary, "it is not a regular file");
-    if (static_cast<unsigned long long>(st.st_size) > TABLE_MAX_BYTES)
-        return refuse(summary, "it is larger than 64 MB");
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return refuse(summary, std::strerror(errno));
-    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);  // one more byte tells a file that grew
-    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) return refuse(summary, "it cannot be read");
-    if (n > TABLE_MAX_BYTES) return refuse(summary, "it is larger than 64 MB");
-    bytes.resize(n);
-    return true;
-}
-
-// Everything read_table works out before it changes anything.
-bool read_grid(const char* path, grid& g, bool& decimal_comma, table_summary& summary) {
-    std::string bytes;
-    if (!read_text(path, bytes, summary)) return false;
-    g.text = to_utf8(bytes);
-    for (char c : g.text)
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v')
-            return refuse(summary, "it holds binary data, not text");
-    if (static_cast<std::size_t>(std::max(std::count(g.text.begin(), g.text.end(), '\n'),
-                                          std::count(g.text.begin(), g.text.end(), '\r'))) > TABLE_MAX_LINES)
-        return refuse(summary, "it has more than " + with_commas(TABLE_MAX_LINES) + " lines");
-    // Excel may name the delimiter on a line of its own: "sep=;"
-    char delimiter;
-    if (g.text.size() >= 5 && g.text.compare(0, 4, "sep=") == 0 && (g.text.size() == 5 || g.text[5] == '\r' || g.text[5] == '\n')) {
-        delimiter = g.text[4];
-        g.text.erase(0, std::min(g.text.find('\n', 4), g.text.size() - 1) + 1);
-    } else {
-        delimiter = find_delimiter(g.text);
-    }
-    decimal_comma = delimiter == ';';
-    std::string why;
-    if (!split_cells(g, delimiter, TABLE_MAX_LINES, why)) return refuse(summary, why);
-    if (g.rows() == 0) return refuse(summary, "it holds no text");
-    return true;
-}
-
 }  // namespace
 
 int read_table(const char* path, table_summary& summary) {
     summary = table_summary{};
     grid g;
     bool decimal_comma = false;
-    if (!read_grid(path, g, decimal_comma, summary)) return 0;
+    if (!read_grid(path, g, decimal_comma, summary.error)) return 0;
     float ignored;
-    const auto is_number = [&](string_view cell) { return read_value(cell, decimal_comma, ignored) == cell_kind::number; };
+    const auto is_number = [&](string_view cell) {
+        return read_value(cell, decimal_comma, ignored) == cell_kind::number;
+    };
 
     // Titles: the first row, or the second when the first is a line of codes
     // above a line of labels (as the Census Bureau writes): a second row with no
@@ -818,9 +414,11 @@ std::string summary_text(const table_summary& s) {
             count_of(field_labels.size(), "field was", "fields were") + " taken, " +
             count_of(s.unmatched.size(), "row", "rows") + " did not match.",
         "Counties matched by the column \"" + s.key_title + "\".",
-        s.state_row ? "The row for Texas gives the state-wide values." : "No row for Texas: the state-wide values are n/a."};
+        s.state_row ? "The row for Texas gives the state-wide values."
+                    : "No row for Texas: the state-wide values are n/a."};
     if (s.other_states > 0)
-        lines.push_back(count_of(static_cast<std::size_t>(s.other_states), "row", "rows") + " of other states left out.");
+        lines.push_back(count_of(static_cast<std::size_t>(s.other_states), "row", "rows") +
+                        " of other states left out.");
     if (!s.duplicates.empty())
         lines.push_back(count_of(s.duplicates.size(), "later row", "later rows") +
                         " for a county already given left out (the first row wins): " + joined(s.duplicates, 10) + ".");

@@ -237,6 +237,9 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
               std::vector<float>({1234.5f, 2.5f, -0.25f}));
     EXPECT_EQ(std::vector<float>(record_table[1].values, record_table[1].values + 3),
               std::vector<float>({7.0f, 1e6f, 12.0f}));
+    // Excel's "sep=" line names the delimiter; a blank may stand before the percent sign
+    ASSERT_EQ(open_text("sep=;\r\nCounty,name;Share\r\nHarris;49,6 %\r\n"), 1) << summary.error;
+    EXPECT_EQ(std::tuple(field_labels, value("Harris", 0)), std::tuple(strings({"Share"}), 49.6f));
 
     // 25 fields at most, the rest named; a blank title is numbered
     text = "County";
