@@ -184,19 +184,21 @@ place place_of(string_view cell, int kind) {
 }
 
 // A column that says which state each row belongs to, so that rows of other
-// states are left out whatever their county key says: titled so, with a
-// state's name, postal code or two-digit code in every cell.
+// states are left out whatever their county key says: titled so ("State",
+// "STNAME", "State FIPS Code"), with a state's name, postal code or code in
+// every cell. A title that merely starts with "state" needs two-digit codes,
+// so that a "State rank" of 1 to 50 is no state column.
 bool is_state_column(const grid& g, std::size_t title_row, std::size_t c) {
-    static const string_view TITLES[] = {"state",        "st",       "stname",    "statename", "stateabbr",
-                                         "stateabbreviation", "statepo", "stusps", "stateab",   "statecode",
-                                         "statefips",    "statefp",  "stfips",    "stabbr",    "statepostal"};
+    static const string_view TITLES[] = {"state", "st", "stname", "stusps", "stabbr", "stfips", "stcode"};
     const std::string title = fold(g.cell(title_row, c));
-    if (std::find(std::begin(TITLES), std::end(TITLES), title) == std::end(TITLES)) return false;
+    const bool exact = std::find(std::begin(TITLES), std::end(TITLES), title) != std::end(TITLES);
+    if (!exact && title.rfind("state", 0) != 0) return false;
     bool any = false;
     for (std::size_t r = title_row + 1; r < g.rows(); ++r) {
         string_view cell = trim(g.cell(r, c));
         if (cell.empty()) continue;
         long code = digits_value(cell, 2);
+        if (code >= 0 && !exact && cell.size() != 2) return false;
         if (code < 0) code = state_named(fold(cell), true);
         if (code < 1 || code > 78) return false;
         any = true;
@@ -309,13 +311,22 @@ int read_table(const char* path, table_summary& summary) {
     while (named[key] * 2 < most) ++key;
     summary.key_title = title_text(g.cell(titles, key), key);
 
-    // Which county each row gives figures for.
+    // Which county each row gives figures for. Another column that names
+    // counties as well as the key may say a row is another state's ("Autauga
+    // County, AL" beside a county code that Texas has too).
+    std::vector<std::size_t> witnesses;
+    for (std::size_t c = 0; c < columns; ++c)
+        if (c != key && c != state_column && named[c] * 2 >= most) witnesses.push_back(c);
     std::vector<int> county_of_row(g.rows(), -2);  // -1: the state row; -2: none
     std::bitset<COUNTY_COUNT + 1> given;
     for (std::size_t r : rows) {
         const place p = place_of(g.cell(r, key), kind_of[key]);
         const int target = p.kind == place_kind::county ? p.county : p.kind == place_kind::state ? STATE_INDEX : -1;
-        if (p.kind == place_kind::elsewhere) {
+        const bool elsewhere =
+            p.kind == place_kind::elsewhere || std::any_of(witnesses.begin(), witnesses.end(), [&](std::size_t c) {
+                return place_of(g.cell(r, c), kind_of[c]).kind == place_kind::elsewhere;
+            });
+        if (elsewhere) {
             ++summary.other_states;
         } else if (target < 0) {
             summary.unmatched.push_back(row_key(g.cell(r, key), g.line[r]));
