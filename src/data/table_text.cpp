@@ -282,6 +282,22 @@ bool parse_number(string_view s, char group, char decimal, float& value) {
     return true;
 }
 
+// "1 234,5" as "1.234,5": where decimal commas are written, blanks (no-break
+// spaces too) may group thousands as points do.
+std::string points_for_blanks(string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = s[i] == ' ' ? 1 : s.substr(i, 2) == "\xC2\xA0" ? 2 : s.substr(i, 3) == "\xE2\x80\xAF" ? 3 : 0;
+        if (n > 0 && !out.empty() && is_digit(out.back()) && i + n < s.size() && is_digit(s[i + n])) {
+            out += '.';
+            i += n;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
 bool read_text(const char* path, std::string& bytes, std::string& error) {
     struct stat st;
     if (stat(path, &st) != 0) return refuse(error, std::strerror(errno));
@@ -365,8 +381,17 @@ cell_kind read_value(string_view cell, bool decimal_comma, float& value) {
         const std::string f = fold(s);
         return std::find(std::begin(MARKS), std::end(MARKS), f) != std::end(MARKS) ? cell_kind::none : cell_kind::text;
     }
-    const bool ok = decimal_comma ? parse_number(s, '.', ',', value) || parse_number(s, ',', '.', value)
-                                  : parse_number(s, ',', '.', value);
+    // accountants put a negative figure in brackets: "(1,234)"
+    const bool bracketed = s.size() > 2 && s.front() == '(' && s.back() == ')';
+    if (bracketed) s = trim(s.substr(1, s.size() - 2));
+    bool ok;
+    if (const std::string grouped = points_for_blanks(s); decimal_comma && grouped != s) {
+        ok = parse_number(grouped, '.', ',', value);
+    } else {
+        ok = decimal_comma ? parse_number(s, '.', ',', value) || parse_number(s, ',', '.', value)
+                           : parse_number(s, ',', '.', value);
+    }
+    if (ok && bracketed) value = -value;
     return ok ? cell_kind::number : cell_kind::text;
 }
 

@@ -229,7 +229,7 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
         {"1.5e3", 1500.0f},     {"-2.5E-2", -0.025f},       {"\"250,000+\"", 250000.0f},
         {" 42 ", 42.0f},        {"+.5", 0.5f},              {"N/A", NAN},     {"NA", NAN},
         {"-", NAN},             {"(X)", NAN},               {"", NAN},        {"#N/A", NAN},
-        {"\"1,23\"", NAN},  // a stray word among the figures
+        {"\"(1,234.5)\"", -1234.5f}, {"\"1,23\"", NAN},  // a stray word among the figures
     };
     std::string text = "County,Value,Notes\n";
     for (std::size_t i = 0; i < std::size(cells); ++i)
@@ -248,8 +248,9 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
     EXPECT_EQ(std::vector<float>(record_table[1].values, record_table[1].values + 3),
               std::vector<float>({7.0f, 1e6f, 12.0f}));
     // Excel's "sep=" line names the delimiter; a blank may stand before the percent sign
-    ASSERT_EQ(open_text("sep=;\r\nCounty,name;Share\r\nHarris;49,6 %\r\n"), 1) << summary.error;
-    EXPECT_EQ(std::tuple(field_labels, value("Harris", 0)), std::tuple(strings({"Share"}), 49.6f));
+    ASSERT_EQ(open_text("sep=;\r\nCounty,name;Share;Pop\r\nHarris;49,6 %;4\xC2\xA0""731 145\r\n"), 1) << summary.error;
+    EXPECT_EQ(std::tuple(field_labels, value("Harris", 0), value("Harris", 1)),
+              std::tuple(strings({"Share", "Pop"}), 49.6f, 4731145.0f));
 
     // 25 fields at most, the rest named; a blank title is numbered
     text = "County";
