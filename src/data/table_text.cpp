@@ -24,6 +24,14 @@ bool refuse(std::string& error, const std::string& why) {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
 
+// The length of the space at s[i] inside a number: a blank, or the no-break
+// spaces spreadsheets put between groups of digits; 0 for none.
+std::size_t space_at(std::string_view s, std::size_t i) {
+    if (i < s.size() && s[i] == ' ') return 1;
+    if (s.substr(i, 2) == "\xC2\xA0") return 2;
+    return s.substr(i, 3) == "\xE2\x80\xAF" ? 3 : 0;
+}
+
 void put_utf8(std::string& out, uint32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -267,8 +275,7 @@ bool parse_number(string_view s, char group, char decimal, float& value) {
     }
     // "49,6 %": European spreadsheets put a space before the sign
     std::size_t q = p;
-    while (q < s.size() && (is_blank(s[q]) || s.substr(q, 2) == "\xC2\xA0" || s.substr(q, 3) == "\xE2\x80\xAF"))
-        q += static_cast<unsigned char>(s[q]) < 0x80 ? 1 : s[q] == '\xC2' ? 2 : 3;
+    while (std::size_t n = space_at(s, q)) q += n;
     if (q < s.size() && s[q] == '%') {
         p = q + 1;
     } else if (p < s.size() && s[p] == '+') {
@@ -287,7 +294,7 @@ bool parse_number(string_view s, char group, char decimal, float& value) {
 std::string points_for_blanks(string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = s[i] == ' ' ? 1 : s.substr(i, 2) == "\xC2\xA0" ? 2 : s.substr(i, 3) == "\xE2\x80\xAF" ? 3 : 0;
+        const std::size_t n = space_at(s, i);
         if (n > 0 && !out.empty() && is_digit(out.back()) && i + n < s.size() && is_digit(s[i + n])) {
             out += '.';
             i += n;

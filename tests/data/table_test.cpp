@@ -118,7 +118,8 @@ TEST_F(Table, NationalFileKeepsTheRowsOfTexasByItsStateColumn) {
     // a "State FIPS Code" column, or a name naming another state beside a county code, tells Alabama's 001 apart
     for (const char* table : {"Alabama FIPS Code,County Code,Rate\n01,001,9.5\n48,001,4.5\n",
                               "State FIPS Code,County Code,Rate\n01,001,9.5\n48,001,4.5\n",
-                              "County Code,Name,Rate\n001,\"Autauga County, AL\",9.5\n001,\"Anderson County, TX\",4.5\n"}) {
+                              "County Code,Name,Rate\n001,\"Autauga County, AL\",9.5\n"
+                              "001,\"Anderson County, TX\",4.5\n"}) {
         ASSERT_EQ(open_text(table), 1) << summary.error;
         const int rate = int(field_labels.size()) - 1;  // "Alabama FIPS Code" is no state column: the first row wins
         EXPECT_EQ(std::tuple(field_labels[rate], value("Anderson", rate)),
