@@ -78,7 +78,7 @@ bool load_table(const std::string& path) {
         return false;
     }
     std::fprintf(stderr, "plexar-cli: %s: %s\n", path.c_str(), summary_text(summary).c_str());
-    for (const std::string& line : summary_lines(summary)) std::fprintf(stderr, "%s\n", line.c_str());
+    for (const std::string& line : summary_lines(summary, true)) std::fprintf(stderr, "%s\n", line.c_str());
     return true;
 }
 

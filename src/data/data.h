@@ -88,9 +88,10 @@ int read_table(const char* path, table_summary& summary);
 
 // What the user is told after a table opened: the counts on the first line,
 // then what was left out. summary_lines gives the rows that matched nothing
-// and the counties without a row, one line each (none when there are none).
+// (the first hundred, unless all are asked for) and the counties without a
+// row, one line each (none when there are none).
 std::string summary_text(const table_summary& summary);
-std::vector<std::string> summary_lines(const table_summary& summary);
+std::vector<std::string> summary_lines(const table_summary& summary, bool all = false);
 
 // True when the file's first line is the header "Export CSV.." writes (the
 // 26 titles): such a file imports as a record CSV file, not as a table.

@@ -441,10 +441,12 @@ std::string summary_text(const table_summary& s) {
     return text;
 }
 
-std::vector<std::string> summary_lines(const table_summary& s) {
+std::vector<std::string> summary_lines(const table_summary& s, bool all) {
     std::vector<std::string> lines;
     if (!s.unmatched.empty())
-        lines.push_back("Rows not matched (" + std::to_string(s.unmatched.size()) + "): " + joined(s.unmatched));
+        // the first hundred: the Info panel keeps 198 lines, and the list of
+        // counties without a row must fit beside them
+        lines.push_back("Rows not matched (" + with_commas(s.unmatched.size()) + "): " + joined(s.unmatched, all ? s.unmatched.size() : 100));
     if (!s.missing.empty()) {
         std::vector<std::string> names;
         for (int i : s.missing) names.emplace_back(county_table[i].name);

@@ -208,6 +208,9 @@ TEST_F(Table, RowsMatchByNameInTheWaysPeopleSpellThem) {
         EXPECT_EQ(value(name, 0), population) << name;
     EXPECT_EQ(state(0), 29243342.0f);
     EXPECT_EQ(summary_lines(summary)[0], "Rows not matched (1): Gotham (line 6)");
+    summary.unmatched.resize(1234, "Gotham (line 6)");  // the Info panel gets the first hundred, a script all
+    EXPECT_TRUE(summary_lines(summary)[0].ends_with("(line 6), Gotham (line 6) and 1,134 more"));
+    EXPECT_EQ(summary_lines(summary, true)[0].size(), std::size("Rows not matched (1,234): ") - 1 + 1234 * 15 + 1233 * 2);
     EXPECT_NE(summary_text(summary).find("\n2 later rows for a county already given left out (the first row wins): "
                                          "LaSalle County, Texas (line 10), State of Texas (line 14)."),
               std::string::npos);
