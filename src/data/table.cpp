@@ -146,8 +146,12 @@ bool strip_suffix(std::string& s, string_view suffix) {
 // case, blanks, punctuation and accents aside; "Texas" or "State of Texas";
 // or a place of another state ("Autauga County, Alabama", "Alabama").
 place by_name(string_view cell) {
+    // a figure names no place; most cells of a table are figures
+    const auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+    if (std::none_of(cell.begin(), cell.end(), [&](char c) { return letter(c) || static_cast<unsigned char>(c) >= 0x80; }))
+        return {};
     std::string name = fold(cell);
-    if (std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) return {};
+    if (std::none_of(name.begin(), name.end(), letter)) return {};
     if (name == "texas" || name == "stateoftexas" || name == "tx") return {place_kind::state};
     // another state after a comma settles it: "El Paso, CO" is Colorado's,
     // not El Paso "Co(unty)"
