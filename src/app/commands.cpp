@@ -194,6 +194,9 @@ void cmd_open_table() {
 }
 
 void open_table(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0)
+        if (const char* why = not_a_file(st)) return refuse(path, why);
     table_summary summary;
     if (!read_table(path.c_str(), summary)) return refuse(path, summary.error);
     // a field the table does not have gives way to its first
