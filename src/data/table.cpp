@@ -187,6 +187,12 @@ place place_of(string_view cell, int kind) {
     }
 }
 
+// The nation in a state column: "US", "United States" or code 00.
+bool names_nation(string_view cell) {
+    const std::string name = fold(cell);
+    return digits_value(cell, 2) == 0 || name == "us" || name == "usa" || name == "unitedstates";
+}
+
 // A column that says which state each row belongs to, so that rows of other
 // states are left out whatever their county key says: titled so ("State",
 // "STNAME", "State FIPS Code"), with a state's name, postal code or code in
@@ -203,6 +209,7 @@ bool is_state_column(const grid& g, std::size_t title_row, std::size_t c) {
         if (cell.empty()) continue;
         long code = digits_value(cell, 2);
         if (code >= 0 && !exact && cell.size() != 2) return false;
+        if (names_nation(cell)) continue;
         if (code < 0) code = state_named(fold(cell), true);
         if (code < 1 || code > 78) return false;
         any = true;
@@ -210,9 +217,13 @@ bool is_state_column(const grid& g, std::size_t title_row, std::size_t c) {
     return any;
 }
 
-int state_of(string_view cell) {
-    long code = digits_value(cell, 2);
-    return code >= 0 ? static_cast<int>(code) : state_named(fold(cell), true);
+// Whether a state column's cell puts its row outside Texas: another state, or
+// the nation. An empty cell does not.
+bool outside_texas(string_view cell) {
+    if (names_nation(cell)) return true;
+    const long code = digits_value(cell, 2);
+    const int state = code > 0 ? static_cast<int>(code) : state_named(fold(cell), true);
+    return state != 0 && state != TEXAS_CODE;
 }
 
 bool refuse(table_summary& summary, const std::string& why) {
@@ -267,8 +278,7 @@ int read_table(const char* path, table_summary& summary) {
     std::vector<std::size_t> rows;
     for (std::size_t r = titles + 1; r < g.rows(); ++r) {
         if (state_column < columns) {
-            const int state = state_of(g.cell(r, state_column));
-            if (state != 0 && state != TEXAS_CODE) {
+            if (outside_texas(g.cell(r, state_column))) {
                 ++summary.other_states;
                 continue;
             }
@@ -347,12 +357,15 @@ int read_table(const char* path, table_summary& summary) {
     std::vector<std::size_t> fields;
     for (std::size_t c = 0; c < columns; ++c) {
         if (c == key || c == state_column) continue;
-        if (named[c] > 0) {
+        // by any way of naming: a county code beside a FIPS code is no figure either
+        const auto& f = found[c];
+        const int kind = static_cast<int>(std::max_element(f.begin(), f.end()) - f.begin());
+        if (f[kind] > 0) {
             std::size_t same = 0, rows_given = 0;
             for (std::size_t r : rows) {
                 if (county_of_row[r] < 0) continue;
                 ++rows_given;
-                const place p = place_of(g.cell(r, c), kind_of[c]);
+                const place p = place_of(g.cell(r, c), kind);
                 same += p.kind == place_kind::county && p.county == county_of_row[r];
             }
             if (same * 10 >= rows_given * 9) continue;

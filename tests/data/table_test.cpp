@@ -117,13 +117,14 @@ TEST_F(Table, NationalFileKeepsTheRowsOfTexasByItsStateColumn) {
 
     // a "State FIPS Code" column, or a name naming another state beside a county code, tells Alabama's 001 apart
     for (const char* table : {"Alabama FIPS Code,County Code,Rate\n01,001,9.5\n48,001,4.5\n",
-                              "State FIPS Code,County Code,Rate\n01,001,9.5\n48,001,4.5\n",
+                              "State FIPS Code,County Code,Rate\n00,000,7\n01,001,9.5\n48,001,4.5\n",
                               "County Code,Name,Rate\n001,\"Autauga County, AL\",9.5\n"
                               "001,\"Anderson County, TX\",4.5\n"}) {
         ASSERT_EQ(open_text(table), 1) << summary.error;
         const int rate = int(field_labels.size()) - 1;  // "Alabama FIPS Code" is no state column: the first row wins
         EXPECT_EQ(std::tuple(field_labels[rate], value("Anderson", rate)),
                   std::tuple("Rate", table[0] == 'A' ? 9.5f : 4.5f)) << table;
+        EXPECT_TRUE(std::isnan(state(rate))) << table;  // the nation's row ("00", "000") is not the state's
     }
 }
 
@@ -221,10 +222,10 @@ TEST_F(Table, RowsMatchByNameInTheWaysPeopleSpellThem) {
     EXPECT_EQ(field_labels, strings({"Rank", "Population"}));
     EXPECT_EQ(value("Harris", 1), 4780913.0f);
 
-    // beside five-digit codes three-digit ones are plain numbers; a second key column is no field
+    // five-digit codes are the key before three-digit ones; neither they nor a second key column are fields
     ASSERT_EQ(open_text("county,fips,GEOID,votes\n001,48001,0500000US48001,9\n003,48003,0500000US48003,8\n"), 1);
     EXPECT_EQ(summary.key_title, "fips");
-    EXPECT_EQ(field_labels, strings({"county", "votes"}));
+    EXPECT_EQ(field_labels, strings({"votes"}));
 }
 
 TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
