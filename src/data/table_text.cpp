@@ -392,7 +392,8 @@ cell_kind read_value(string_view cell, bool decimal_comma, float& value) {
     const bool bracketed = s.size() > 2 && s.front() == '(' && s.back() == ')';
     if (bracketed) s = trim(s.substr(1, s.size() - 2));
     bool ok;
-    if (const std::string grouped = points_for_blanks(s); decimal_comma && grouped != s) {
+    std::string grouped;  // only decimal commas group by blanks: most cells never need the copy
+    if (decimal_comma && (grouped = points_for_blanks(s)) != s) {
         ok = parse_number(grouped, '.', ',', value);
     } else {
         ok = decimal_comma ? parse_number(s, '.', ',', value) || parse_number(s, ',', '.', value)
