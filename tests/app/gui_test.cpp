@@ -243,14 +243,10 @@ TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsT
     app_state.active_field = 1, build_scene();
     EXPECT_EQ(county_report(int16_t(la_salle)), "\r\nShare % for LaSalle county: n/a\r\nShare % for Texas: 50.00");
 
-    // Export CSV names the table's columns; Load Data puts the catalogue's labels and header back
-    answers = {dir / "out.csv", SAMPLE + ".dat", dir / "sample.csv"}, dialogs.clear();
-    choose("Export CSV..");
-    EXPECT_EQ(test::read_file(dir / "out.csv").substr(0, 30), "COUNTIES,Votes,Share %\r\nAnders");
-    choose("Load Data.."), choose("Export CSV..");
+    // Load Data puts the catalogue's labels back (the export header follows them: the table tests)
+    answers = {SAMPLE + ".dat"}, dialogs.clear(), choose("Load Data..");
     EXPECT_EQ(demographic_labels().size(), 25u);
     EXPECT_EQ(demographic_labels()[0], "REP VOTE%");
-    EXPECT_EQ(test::read_file(dir / "sample.csv"), test::read_file(SAMPLE + ".csv"));
 
     // a table without figures is refused, and nothing changes
     test::write_file(dir / "names.tsv", "Name\tNote\r\nHarris\tbig\r\n"), test::shown.clear();
