@@ -27,12 +27,14 @@ enum : unsigned {
     CMD_SHOW_GIS_PANEL = 11,
     CMD_SHOW_QUERY_PANEL = 12,
     CMD_SHOW_INFO_PANEL = 14,
+    CMD_SHOW_RANKING_PANEL = 15,
     CMD_DEFAULT_LOCATION = 21,
     CMD_SAVED_LOCATION = 22,
     CMD_SAVE_LOCATION = 23,
     CMD_DEFAULT_QUERY = 41,
     CMD_SAVED_QUERY = 42,
     CMD_SAVE_QUERY = 43,
+    CMD_COLOUR_BY_VALUE = 44,
 };
 
 // Creates the main window, shows it with its OpenGL view current and starts the

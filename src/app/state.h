@@ -30,6 +30,7 @@ struct app_state_rec {
     uint8_t nav_action = 0;              // GIS navigation button held: 0 none, 1..6
     int32_t record_count = 0;            // records stored by the last load or import
     float state_value = 0.0f;            // state-wide value of the active field
+    bool colour_by_value = false;        // bars tinted by their class of value, with a legend
     int16_t win_width = 0;               // client size in pixels, as last reported
     int16_t win_height = 0;
     int16_t mouse_x = 0;                 // last pointer position, client pixels
@@ -44,6 +45,7 @@ struct app_state_rec {
     pl_window* query_panel = nullptr;
     pl_window* info_panel = nullptr;
     pl_window* about_box = nullptr;
+    pl_window* ranking_panel = nullptr;
     pl_menu* menu_bar = nullptr;
     pl_menu* file_menu = nullptr;   // the "File" drop-down
 };

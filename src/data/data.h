@@ -138,3 +138,51 @@ void set_height_scale_list(scale_list_fn fn);
 // Copies the active field of records 0..253 into the county values and that of
 // record 254 into state_value.
 void apply_field();
+
+// ---- Classes and ranks by value ----------------------------------------------
+//
+// Reading the figures at a glance: the counties that have a value (a finite
+// number; NaN is "no value") split into classes of nearly equal counts, each
+// with its colour, and ranked from the highest value down. Both work on the
+// values of one field, county i's at index i.
+
+constexpr int MAX_CLASSES = 7;
+
+struct rgb8 {
+    uint8_t r, g, b;
+    bool operator==(const rgb8&) const = default;
+};
+
+// ColorBrewer's sequential YlOrRd for seven classes, light (low) to dark (high).
+extern const rgb8 CLASS_PALETTE[MAX_CLASSES];
+
+struct value_classes {
+    int count = 0;                     // classes, 0..7; 0 when no county has a value
+    float low[MAX_CLASSES] = {};       // least value in each class
+    float high[MAX_CLASSES] = {};      // greatest value in each class
+    int members[MAX_CLASSES] = {};     // counties in each class
+    int8_t of_county[COUNTY_COUNT];    // class of each county, -1 for no value
+    int no_value = 0;                  // counties without a value
+};
+
+// Splits the counties with a value into min(7, distinct values) classes of
+// ascending values. Equal values share a class; the class boundaries fall on
+// changes of value as near as they can to the equal-count places j * n / k.
+void classify_values(const float values[COUNTY_COUNT], value_classes& out);
+
+// Colour of class j (0-based) of k: entry round(j * 6 / (k - 1)) of the
+// palette, the middle one for a single class.
+rgb8 class_colour(int j, int k);
+
+struct county_ranking {
+    int16_t order[COUNTY_COUNT];  // counties, highest value first, those without a value last
+    int rank[COUNTY_COUNT];       // 1-based place of county i among those with a value; 0 for none
+    int ranked = 0;               // counties with a value
+};
+
+// Ranks the counties by value. Equal values share the better place and keep
+// county order among themselves.
+void rank_counties(const float values[COUNTY_COUNT], county_ranking& out);
+
+// The values of field k of records 0..253 (NaN for a field beyond the record's).
+void field_values(int field, float values[COUNTY_COUNT]);
