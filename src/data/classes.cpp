@@ -1,6 +1,7 @@
 // Classes and ranks of the counties by their value of one field: what the
 // colours, the legend, the Ranking panel and the tip under the pointer show.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -102,4 +103,11 @@ void field_values(int field, float values[COUNTY_COUNT]) {
     for (int i = 0; i < COUNTY_COUNT; ++i)
         values[i] = field >= 0 && field < FIELD_COUNT ? record_table[i].values[field]
                                                        : std::numeric_limits<float>::quiet_NaN();
+}
+
+std::string report_number(float value) {
+    if (std::isnan(value)) return "n/a";
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, 2);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0.00");
 }

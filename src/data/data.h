@@ -184,5 +184,9 @@ struct county_ranking {
 // county order among themselves.
 void rank_counties(const float values[COUNTY_COUNT], county_ranking& out);
 
+// A value as the county report writes it: "%.2f" in the C locale whatever the
+// desktop's language, "n/a" for no value.
+std::string report_number(float value);
+
 // The values of field k of records 0..253 (NaN for a field beyond the record's).
 void field_values(int field, float values[COUNTY_COUNT]);

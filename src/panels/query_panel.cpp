@@ -1,7 +1,5 @@
 // The Query panel: the Demographic list chooses the field the bars show, the
 // Selection list a county to centre on and report.
-#include <charconv>
-#include <cmath>
 #include <vector>
 
 #include "data/data.h"
@@ -14,15 +12,6 @@
 #include "scene/scene.h"
 
 namespace {
-
-// A number as "%.2f" writes it in the C locale, whatever the desktop's language.
-// A value that is not a number is a figure the data does not have.
-std::string two_decimals(float value) {
-    if (std::isnan(value)) return "n/a";
-    char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buf, end) : std::string("0.00");
-}
 
 // The active field's label from the Demographic list; without one (the
 // catalogue could not be read) the field is named by its number.
@@ -109,13 +98,13 @@ void refresh_query_panel(pl_window* panel) {
 }
 
 std::string county_value_text(int16_t county) {
-    return std::string(county_table[county].name) + " county: " + two_decimals(county_table[county].value);
+    return std::string(county_table[county].name) + " county: " + report_number(county_table[county].value);
 }
 
 std::string county_report(int16_t county) {
     const std::string label = field_label();
     return "\r\n" + label + " for " + county_value_text(county) + "\r\n" + label + " for Texas: " +
-           two_decimals(app_state.state_value);
+           report_number(app_state.state_value);
 }
 
 void select_county(int16_t county) {
