@@ -50,6 +50,9 @@ void cmd_export_csv();
 void cmd_import_csv();
 void cmd_save_data();
 void cmd_open_table();
+// Bars tinted by value with a legend, or the plain look; the menu's check mark
+// follows. The caller rebuilds the scene.
+void set_colour_by_value(bool on);
 // Reads a county table and shows its figures: the Demographic list takes its
 // titles, a message box the counts, the Info panel what did not match. A table
 // that cannot be read gets one message saying why, and nothing changes.

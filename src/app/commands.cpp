@@ -23,11 +23,12 @@ struct entry {
     const char* text;
     unsigned id;
     const char* keys = nullptr;  // the shortcut desktop users expect, if any
+    bool checkable = false;      // an entry with a check mark
 };
 
 pl_menu* drop_down(std::initializer_list<entry> entries) {
     pl_menu* menu = create_menu();
-    for (const entry& e : entries) append_menu_item(menu, e.id, e.text, e.keys);
+    for (const entry& e : entries) (e.checkable ? append_menu_check : append_menu_item)(menu, e.id, e.text, e.keys);
     return menu;
 }
 
@@ -105,7 +106,8 @@ void build_menu() {
                                    {"Save Location", CMD_SAVE_LOCATION}});
     pl_menu* query = drop_down({{"Default Query", CMD_DEFAULT_QUERY},
                                 {"Saved Query", CMD_SAVED_QUERY},
-                                {"Save Query", CMD_SAVE_QUERY}});
+                                {"Save Query", CMD_SAVE_QUERY},
+                                {"Colour by Value", CMD_COLOUR_BY_VALUE, "Ctrl+K", true}});
     pl_menu* panel = drop_down({{"Show GIS Panel", CMD_SHOW_GIS_PANEL},
                                 {"Show Query Panel", CMD_SHOW_QUERY_PANEL},
                                 {"Show Info Panel", CMD_SHOW_INFO_PANEL}});
@@ -169,6 +171,7 @@ void on_command(wparam w) {
         break;
     case CMD_DEFAULT_QUERY:
         app_state.active_field = 0;
+        set_colour_by_value(false);
         refresh_query_panel(app_state.query_panel);
         build_scene();
         break;
@@ -178,11 +181,20 @@ void on_command(wparam w) {
     case CMD_SAVE_QUERY:
         save_query();
         break;
+    case CMD_COLOUR_BY_VALUE:
+        set_colour_by_value(!app_state.colour_by_value);
+        build_scene();
+        break;
     default:  // ids without a command only redraw
         break;
     }
     draw_frame();
     present_frame();
+}
+
+void set_colour_by_value(bool on) {
+    app_state.colour_by_value = on;
+    check_menu_item(app_state.main_window, CMD_COLOUR_BY_VALUE, on);
 }
 
 void cmd_load_data() { load_file(RECORDS); }

@@ -2,7 +2,7 @@
 // across runs in a small text file in the user's configuration folder:
 //
 //   location distance=2850 tilt=-30 yaw=15 center=941,694
-//   query field=11 scale=4 county=100
+//   query field=11 scale=4 county=100 colour=1
 //
 // Nothing else is kept: every run starts from the initial state, and only the
 // two "Saved" commands read what was saved.
@@ -36,6 +36,7 @@ struct saved_query {
     int16_t field = 0;    // active_field, 0..24
     int scale = 0;        // Height Scale entry, 0..5
     int16_t county = -1;  // selected_county, -1 for none
+    bool colour = false;  // colour_by_value (a file written before it existed has none: off)
 };
 
 saved_location location;
@@ -72,8 +73,11 @@ bool read_location(std::istringstream& in, saved_location& l) {
 }
 
 bool read_query(std::istringstream& in, saved_query& q) {
-    std::string f, s, c;
+    std::string f, s, c, colour = "0";
     if (!item(in, "field", f) || !item(in, "scale", s) || !item(in, "county", c)) return false;
+    if (in >> std::ws && !in.eof() && !item(in, "colour", colour)) return false;
+    if (colour != "0" && colour != "1") return false;
+    q.colour = colour == "1";
     return number(f, q.field) && number(s, q.scale) && number(c, q.county) && q.field >= 0 && q.field < FIELD_COUNT &&
            q.scale >= 0 && q.scale < HEIGHT_SCALE_ENTRIES && q.county >= -1 && q.county < COUNTY_COUNT;
 }
@@ -93,7 +97,7 @@ void write_saved(const char* failure) {
                text(location.yaw) + " center=" + text(location.x) + "," + text(location.y) + "\n";
     if (query.set)
         out += "query field=" + text(query.field) + " scale=" + text(query.scale) + " county=" + text(query.county) +
-               "\n";
+               " colour=" + (query.colour ? "1" : "0") + "\n";
     const std::string path = config_file(SAVED_FILE);
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
@@ -140,7 +144,7 @@ void recall_location() {
 void save_query() {
     const int entry = list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE);
     query = {true, app_state.active_field, entry >= 0 ? entry : field_scale_index[app_state.active_field],
-             app_state.selected_county};
+             app_state.selected_county, app_state.colour_by_value};
     write_saved("Can't save query!");
 }
 
@@ -149,6 +153,7 @@ void recall_query() {
     // a table with fewer fields than the catalogue keeps the field shown
     if (!table_fields || query.field < static_cast<int>(field_labels.size())) app_state.active_field = query.field;
     app_state.selected_county = query.county;
+    set_colour_by_value(query.colour);
     refresh_query_panel(app_state.query_panel);  // both lists, and the field's own scale ...
     set_height_scale(query.scale);               // ... then the scale that was saved
     // the county highlighted, as a report would, but nothing appended

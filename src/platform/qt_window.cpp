@@ -56,6 +56,7 @@ struct pl_menu {
         std::string text;
         pl_menu* submenu;  // nullptr for a command entry
         std::string keys;  // its shortcut, shown beside it, or empty
+        bool checkable = false;
     };
     std::vector<item> items;
 };
@@ -523,6 +524,19 @@ void append_menu_item(pl_menu* menu, unsigned id, const char* text, const char* 
     menu->items.push_back({id, text, nullptr, keys ? keys : ""});
 }
 
+void append_menu_check(pl_menu* menu, unsigned id, const char* text, const char* keys) {
+    menu->items.push_back({id, text, nullptr, keys ? keys : "", true});
+}
+
+void check_menu_item(pl_window* window, unsigned id, bool checked) {
+    auto* frame = window && window->widget ? qobject_cast<QMainWindow*>(window->widget.data()) : nullptr;
+    if (!frame) return;
+    for (QAction* top : frame->menuBar()->actions())
+        if (top->menu())
+            for (QAction* a : top->menu()->actions())
+                if (a->isCheckable() && a->data().toUInt() == id) a->setChecked(checked);
+}
+
 void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text) { bar->items.push_back({0, text, submenu, ""}); }
 
 void set_menu(pl_window* window, pl_menu* bar) {
@@ -536,6 +550,8 @@ void set_menu(pl_window* window, pl_menu* bar) {
         for (const pl_menu::item& entry : top.submenu->items) {
             QAction* action = drop_down->addAction(QString::fromUtf8(entry.text.c_str()));
             if (!entry.keys.empty()) action->setShortcut(QKeySequence(QString::fromUtf8(entry.keys.c_str())));
+            action->setCheckable(entry.checkable);
+            action->setData(entry.id);
             unsigned id = entry.id;
             QObject::connect(action, &QAction::triggered, [window, id] { dispatch(window, WM_COMMAND, id, 0); });
         }

@@ -96,6 +96,10 @@ pl_menu* create_menu();
 // Chosen, by the mouse or by its keys ("Ctrl+O", shown beside the text):
 // WM_COMMAND with id.
 void append_menu_item(pl_menu* menu, unsigned id, const char* text, const char* keys = nullptr);
+// An entry with a check mark, chosen as above; the program sets the mark.
+void append_menu_check(pl_menu* menu, unsigned id, const char* text, const char* keys = nullptr);
+// Shows or clears the check mark of the window's menu entry id.
+void check_menu_item(pl_window* window, unsigned id, bool checked);
 void append_submenu(pl_menu* bar, pl_menu* submenu, const char* text);
 void set_menu(pl_window* window, pl_menu* bar);
 

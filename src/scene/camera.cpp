@@ -78,6 +78,8 @@ void draw_frame() {
     glVertex3f(o.x, o.y, o.z);
     glVertex3f(o.x, o.y, o.z + 1.0f);
     glEnd();
+
+    if (app_state.colour_by_value) draw_legend();
 }
 
 void draw_scene_lists() {

@@ -68,6 +68,7 @@ void init_scene() {
     glPointSize(3.0f);
     glLineWidth(2.0f);
 
+    forget_legend(false);  // a new context holds no legend yet
     make_bar_texture();
     make_map(MAP_FILE);
     build_scene();
@@ -116,6 +117,22 @@ void compile_scene_lists() {
         corners[i][3] = {x - 5.0f, y + 5.0f};
         heights[i] = bar_height(county_table[i].value, app_state.height_scale);
     }
+    // Colour by value: each county with a value takes its class's colour
+    // where the plain look has white (or the sides' grey).
+    value_classes classes;
+    const bool tinted = app_state.colour_by_value;
+    float tint[COUNTY_COUNT][3];
+    if (tinted) {
+        float values[COUNTY_COUNT];
+        for (int i = 0; i < COUNTY_COUNT; ++i) values[i] = county_table[i].value;
+        classify_values(values, classes);
+        for (int i = 0; i < COUNTY_COUNT; ++i) {
+            const int j = classes.of_county[i];
+            const rgb8 c = j >= 0 ? class_colour(j, classes.count) : rgb8{255, 255, 255};
+            tint[i][0] = c.r / 255.0f, tint[i][1] = c.g / 255.0f, tint[i][2] = c.b / 255.0f;
+        }
+        update_legend(classes);
+    }
 
     glNewList(LIST_MAP, GL_COMPILE);
     glBegin(GL_QUADS);
@@ -131,7 +148,11 @@ void compile_scene_lists() {
     for (int i = 0; i < COUNTY_COUNT; ++i) {
         // the highlighted county's top shows the map at half brightness
         float c = county_table[i].selected ? 0.5f : 1.0f;
-        glColor3f(c, c, c);
+        if (tinted && classes.of_county[i] >= 0) {
+            glColor3f(c * tint[i][0], c * tint[i][1], c * tint[i][2]);
+        } else {
+            glColor3f(c, c, c);
+        }
         for (const corner& p : corners[i]) {
             glTexCoord2f(p.x * TOP_S, p.y * TOP_T);
             glVertex3f(p.x, p.y, heights[i]);
@@ -151,7 +172,11 @@ void compile_scene_lists() {
             const corner& a = corners[i][face];
             const corner& b = corners[i][(face + 1) % 4];
             float g = greys[face];
-            glColor3f(g, g, non_negative ? g : 0.0f);
+            if (tinted && classes.of_county[i] >= 0) {
+                glColor3f(g * tint[i][0], g * tint[i][1], g * tint[i][2]);
+            } else {
+                glColor3f(g, g, non_negative ? g : 0.0f);
+            }
             glTexCoord2i(0, 0);
             glVertex3f(a.x, a.y, 0.0f);
             glTexCoord2i(1, 0);
@@ -173,4 +198,5 @@ void release_scene(bool with_textures) {
     }
     glDeleteLists(LIST_MAP, 1);
     glDeleteLists(LIST_BARS, 1);
+    forget_legend(with_textures);
 }

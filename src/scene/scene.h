@@ -7,6 +7,10 @@
 // OpenGL context is current, and presenting goes through the window layer.
 #pragma once
 
+#include <vector>
+
+#include "platform/legend_image.h"
+
 constexpr int MAP_WIDTH = 1882;   // map units
 constexpr int MAP_HEIGHT = 1388;
 constexpr float Z_SCALE = 4.0f;   // drawn height per unit of scene height
@@ -19,6 +23,8 @@ constexpr unsigned TEX_MAP = 10;    // the map image
 constexpr unsigned TEX_BAR = 11;    // 64 x 64 stripes for the bar sides
 constexpr unsigned LIST_MAP = 10;   // map quad and the county top faces
 constexpr unsigned LIST_BARS = 11;  // the four side faces of every bar
+
+constexpr int LEGEND_MARGIN = 8;  // pixels from the legend to the view's right and bottom edges
 
 // Sets the fixed rendering state, makes both textures and builds the scene
 // (which draws and presents the first frame). Once, with the context current.
@@ -54,6 +60,38 @@ void draw_scene_lists();
 
 // Makes the frame just drawn visible, through the window layer.
 void present_frame();
+
+// ---- Colour by value --------------------------------------------------------
+//
+// A layer over the view that the plain drawing never enters while it is off:
+// with app_state.colour_by_value set, each county with a value has its bar,
+// top and sides, tinted by the colour of its class (the tint multiplies the
+// map and the bands as white does), and a legend stands in the view's bottom
+// right corner. The legend's picture is made again only when what it says
+// changes.
+
+struct value_classes;
+
+// Makes the legend's picture for these classes of the active field, unless it
+// already shows just that. With the lists' context current.
+void update_legend(const value_classes& classes);
+
+// The legend's texture goes (deleted when asked, else left to a context that
+// is gone) and is made again when next needed.
+void forget_legend(bool delete_texture);
+
+// Draws the legend over the frame, in window pixels; the model-view matrix
+// stays current and both matrices as they were.
+void draw_legend();
+
+// Where the legend stands in the view and where its colour boxes are, pixels
+// from the view's bottom-left corner; nothing while colour by value is off.
+struct legend_placement {
+    bool shown = false;
+    pixel_rect frame{};
+    std::vector<pixel_rect> boxes;  // the classes' boxes, lowest first, then "n/a" when any county has no value
+};
+legend_placement legend_place();
 
 struct rgb_image;
 
