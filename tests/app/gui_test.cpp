@@ -24,7 +24,7 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
         for (QAction* a : top->menu()->actions()) menus += "|" + a->text().toStdString();
     }
     EXPECT_EQ(menus, "Plexar 1.0c\nFile|Load Data..|Save Data..|Import CSV..|Export CSV..|Open Table..|Save Snapshot..|Print..|Quit"
-                     "\nLocation|Default Location|Saved Location|Save Location\nQuery|Default Query|Saved Query|Save Query"
+                     "\nLocation|Default Location|Saved Location|Save Location\nQuery|Default Query|Saved Query|Save Query|Colour by Value"
                      "\nPanel|Show GIS Panel|Show Query Panel|Show Info Panel\nHelp|About..");
     const size_t w = first_frame.width, h = first_frame.height;
     ASSERT_GT(w * h, 0u);
@@ -161,7 +161,7 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     auto query = [&] {
         return std::tuple(s.active_field, s.height_scale, s.selected_county,
                           list_selection(s.query_panel, IDC_DEMOGRAPHIC), list_selection(s.query_panel, IDC_SELECTION),
-                          list_selection(s.gis_panel, IDC_HEIGHT_SCALE));
+                          list_selection(s.gis_panel, IDC_HEIGHT_SCALE), s.colour_by_value, legend_place().shown);
     };
     load_sample();
     const auto home = pose();
@@ -172,14 +172,15 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     const auto kept = pose();
     choose("Save Location");
     s.active_field = 11, s.selected_county = 100, refresh_query_panel(s.query_panel);
-    set_height_scale(2), select_county(100);
+    set_height_scale(2), select_county(100), choose("Colour by Value");
     const auto chosen = query();
     choose("Save Query");
     const std::string file = test::read_file(config / "plexar/views.txt");  // a text a person can read
     EXPECT_NE(file.find("location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("query field=11 scale=2 county=100\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("query field=11 scale=2 county=100 colour=1\n"), std::string::npos) << file;
     for (int run = 0; run < 2; ++run) {  // then again in a new run
         choose("Default Location"), choose("Default Query"), s.view_tilt = 10.0f, select_county(5);
+        EXPECT_FALSE(s.colour_by_value || legend_place().shown) << "Default Query leaves the colours on";
         const std::string before = control_text(s.info_panel, IDC_INFO_TEXT);
         choose("Saved Location"), choose("Saved Query");
         EXPECT_EQ(control_text(s.info_panel, IDC_INFO_TEXT), before) << "a report appended";
@@ -192,6 +193,10 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     }
     EXPECT_TRUE(recorder->messages().empty());
 
+    // a query saved before colours existed is read as one without them
+    test::write_file(config / "plexar/views.txt", "query field=3 scale=1 county=7\n");
+    restart(), choose("Colour by Value"), choose("Saved Query");
+    EXPECT_TRUE(s.active_field == 3 && s.selected_county == 7 && !s.colour_by_value);
     // a file not understood is nothing saved; a folder that cannot be written says so once, and this run keeps it
     test::write_file(config / "plexar/views.txt", "location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"
                                                   "query field=99 scale=2 county=100\n");

@@ -91,6 +91,21 @@ protected:
         settle();
     }
 
+    // A drop-down of the menu bar opened with the pointer, and its entry clicked.
+    void choose_on_screen(const char* menu_name, const char* entry_name) {
+        QMenuBar* bar = frame->menuBar();
+        QAction* top = nullptr;
+        for (QAction* a : bar->actions()) top = a->text() == menu_name ? a : top;
+        ASSERT_TRUE(top);
+        click(bar->mapToGlobal(bar->actionGeometry(top).center()));
+        QMenu* menu = top->menu();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+        QAction* entry = nullptr;
+        for (QAction* a : menu->actions()) entry = a->text() == entry_name ? a : entry;
+        ASSERT_TRUE(entry);
+        click(menu->mapToGlobal(menu->actionGeometry(entry).center()));
+    }
+
     static int reports() {  // county reports in the Info panel
         const std::string text = control_text(app_state.info_panel, IDC_INFO_TEXT);
         int n = 0;
@@ -242,6 +257,7 @@ int differs_from_render(const QRect& view, const std::vector<QRect>& panels, int
                   s.view_center.y);
     std::string command = PLEXAR_CLI " render " + SAMPLE + ".dat " + (dir / "view.bmp") + pose;
     if (s.selected_county >= 0) command += " --select " + std::to_string(s.selected_county);
+    if (s.colour_by_value) command += " --colour --field " + std::to_string(s.active_field);
     EXPECT_EQ(test::run(command).first, 0) << command;
     const QImage drawn = QImage(QString::fromStdString(dir / "view.bmp")).convertToFormat(QImage::Format_RGB32);
     if (drawn.size() != view.size()) return -1;
@@ -286,6 +302,36 @@ TEST_F(Screen, PanelsDraggedAcrossTheMapLeaveItExactlyAsDrawn) {
     settle(400);
     EXPECT_LT(app_state.view_distance, 2850.0f);
     EXPECT_EQ(differs_from_render(area, panel_rects(), &compared), 0);
+}
+
+TEST_F(Screen, ColourByValueFromTheMenuTintsTheBarsAndDrawsTheLegendAsTheCommandLineDoes) {
+    load_sample();
+    const QRect area = on_screen(view());
+    const std::vector<QRect> panels = {on_screen(app_state.gis_panel->widget), on_screen(app_state.query_panel->widget)};
+    int compared = 0;
+    choose_on_screen("Query", "Colour by Value");
+    settle(300);
+    QAction* entry = nullptr;
+    for (QAction* top : frame->menuBar()->actions())
+        for (QAction* a : top->menu()->actions()) entry = a->text() == "Colour by Value" ? a : entry;
+    ASSERT_TRUE(entry && entry->isCheckable());
+    EXPECT_TRUE(app_state.colour_by_value && entry->isChecked());
+    // the screen shows what plexar-cli render --colour draws, legend and all, pixel for pixel
+    EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
+    const legend_placement legend = legend_place();
+    ASSERT_TRUE(legend.shown);
+    const QRect box(area.left() + legend.frame.x, area.bottom() + 1 - legend.frame.y - legend.frame.height,
+                    legend.frame.width, legend.frame.height);
+    EXPECT_FALSE(std::any_of(panels.begin(), panels.end(), [&](const QRect& r) { return r.intersects(box); }));
+
+    // the field shown from the list: the legend follows; Ctrl+K turns the colours off again
+    click(entry(IDC_DEMOGRAPHIC, 2));
+    settle(300);
+    EXPECT_EQ(app_state.active_field, 2);
+    EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
+    key("ctrl+k");
+    EXPECT_FALSE(app_state.colour_by_value || entry->isChecked());
+    EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
 }
 
 TEST_F(Screen, ATableNamedOnTheCommandLineGivesTheListItsTitlesAndAClickedCountyItsFigure) {
@@ -349,15 +395,7 @@ TEST_F(Screen, PrintingToAFileNoOneCanWriteIsRefusedWithTheReasonAndPrintsNothin
         }
     });
     hand.start(100);
-    QMenuBar* bar = frame->menuBar();
-    QAction* file = bar->actions().at(0);
-    click(bar->mapToGlobal(bar->actionGeometry(file).center()));
-    QMenu* menu = file->menu();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
-    QAction* print = nullptr;
-    for (QAction* a : menu->actions()) print = a->text() == "Print.." ? a : print;
-    ASSERT_TRUE(print);
-    click(menu->mapToGlobal(menu->actionGeometry(print).center()));
+    choose_on_screen("File", "Print..");
     EXPECT_TRUE(QTest::qWaitFor([&] { return step == 3 && !QApplication::activeModalWidget(); }, 10000)) << step;
     EXPECT_NE(warning.find(pdf + " is not writable"), std::string::npos) << warning;
     EXPECT_TRUE(recorder->messages().empty());  // neither "Print spooled" nor a failure of ours

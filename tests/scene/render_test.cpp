@@ -1,8 +1,11 @@
 // The 3D view drawn offscreen (Mesa) and read back. Where a point lands comes from view_math.h;
 // the map colours are those tools/make_map.cpp paints into data/maps/karto04.bmp.
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "image/image.h"
 #include "scene/gl_test.h"
@@ -146,6 +149,84 @@ TEST_F(RenderTest, HighlightedTopShowsTheMapAtHalfBrightnessAndBuildingAgainGive
     county_table[HARRIS].value = 1000.0f;  // each build starts again from the records
     EXPECT_TRUE((build_scene(), read_back()).bytes == first.bytes);
     EXPECT_TRUE(messages.messages().empty());
+}
+
+// ---- Colour by value ----------------------------------------------------------
+
+// The frame as the program drew it before colour by value existed, for the Mesa it was drawn with: the sample's
+// median age, Harris highlighted, tilt 45, yaw 30, 512 x 384 (FNV-1a of the RGB rows). Another Mesa rasterises
+// differently, so there the comparison is left to the pixel tests above.
+TEST_F(RenderTest, WithColourOffAFrameIsTheOneDrawnBeforeColourExisted) {
+    const std::string renderer = std::string((const char*)glGetString(GL_RENDERER)) + " " +
+                                 (const char*)glGetString(GL_VERSION);
+    if (renderer != "llvmpipe (LLVM 15.0.6, 256 bits) 4.5 (Compatibility Profile) Mesa 22.3.6") GTEST_SKIP() << "frame recorded with another renderer than " << renderer;
+    ASSERT_EQ(read_records("./data/sample/texas.dat"), 1);
+    app_state.active_field = 2, app_state.view_tilt = 45.0f, app_state.view_yaw = 30.0f;
+    app_state.height_scale = 1.0f, county_table[HARRIS].selected = 1;
+    const picture p = first_frame(512, 384);
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (unsigned char b : p.bytes) hash = (hash ^ b) * 0x100000001b3u;
+    EXPECT_EQ(hash, 0xffb1bdebe04de292u);
+}
+
+TEST_F(RenderTest, ColourByValueTintsBarsByClassShowsTheLegendAndLeavesNoTraceWhenOff) {
+    ASSERT_EQ(read_records("./data/sample/texas.dat"), 1);
+    app_state.active_field = 2;  // median age: bars a few dozen units tall, tops apart seen from above
+    record_table[BREWSTER].values[2] = NAN;  // no value: untinted
+    county_table[HARRIS].selected = 1;       // its top at half brightness, of its colour
+    const picture off = first_frame(1024, 768);
+    EXPECT_FALSE(legend_place().shown);
+
+    app_state.colour_by_value = true;
+    const picture on = (build_scene(), read_back());
+    float values[COUNTY_COUNT];
+    for (int i = 0; i < COUNTY_COUNT; ++i) values[i] = county_table[i].value;
+    value_classes classes;
+    classify_values(values, classes);
+    ASSERT_EQ(classes.count, 7);
+    // each top shows the map as before, multiplied by its class's colour
+    for (int i = 0; i < COUNTY_COUNT; ++i) {
+        const rgb was = off.at(county_table[i].x, county_table[i].y, bar_height(values[i], 1.0f));
+        rgb want = was;
+        if (classes.of_county[i] >= 0) {
+            const rgb8 c = class_colour(classes.of_county[i], classes.count);
+            want = {was[0] * c.r / 255, was[1] * c.g / 255, was[2] * c.b / 255};
+        }
+        EXPECT_TRUE(near(on.at(county_table[i].x, county_table[i].y, bar_height(values[i], 1.0f)), want, 3))
+            << county_table[i].name;
+    }
+    // the legend in the bottom right corner: one box per class in its colour, lowest first, then n/a in white
+    const legend_placement place = legend_place();
+    ASSERT_TRUE(place.shown);
+    EXPECT_EQ(place.frame.x + place.frame.width, 1024 - LEGEND_MARGIN);
+    EXPECT_EQ(place.frame.y, LEGEND_MARGIN);
+    ASSERT_EQ(place.boxes.size(), 8u);
+    for (int j = 0; j < 8; ++j) {
+        const pixel_rect& b = place.boxes[j];
+        const rgb8 c = j < 7 ? class_colour(j, 7) : rgb8{255, 255, 255};
+        EXPECT_EQ(on.at(b.x + b.width / 2, b.y + b.height / 2), (rgb{c.r, c.g, c.b})) << "box " << j;
+        if (j > 0) {
+            EXPECT_LT(b.y, place.boxes[j - 1].y) << "box " << j << " not below the one before";
+        }
+    }
+    // a side of a tinted bar: its grey times the class colour, bands as before
+    const rgb8 c = class_colour(classes.of_county[HARRIS], 7);
+    const rgb side = {int(std::lround(0.9 * c.r)), int(std::lround(0.9 * c.g)), int(std::lround(0.9 * c.b))};
+    expect_striped_side(HARRIS, bar_height(values[HARRIS], 1.0f), 0, side);
+
+    // another field: the legend says so at once; off again, the frame is the plain one
+    app_state.view_tilt = 0.0f, app_state.view_yaw = 0.0f, app_state.view_distance = 2850.0f;
+    app_state.view_center = {941.0f, 694.0f, 0.0f};
+    const picture median_age = (draw_frame(), read_back());
+    app_state.active_field = 1;
+    const picture income = (build_scene(), read_back());
+    const pixel_rect f = legend_place().frame;
+    bool differs = false;
+    for (int r = f.y; r < f.y + f.height; ++r)
+        for (int col = f.x; col < f.x + f.width; ++col) differs = differs || income.at(col, r) != median_age.at(col, r);
+    EXPECT_TRUE(differs);
+    app_state.colour_by_value = false, app_state.active_field = 2;
+    EXPECT_TRUE((build_scene(), read_back()).bytes == off.bytes);
 }
 
 }  // namespace
