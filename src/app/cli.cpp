@@ -34,11 +34,12 @@ const char* const USAGE =
     "         IN and OUT each a record file (.dat) or a CSV file (.csv); IN may also\n"
     "         be a county table (.tsv, .txt, or .csv without the record header)\n"
     "       plexar-cli render DATA OUT [--field K] [--size WxH] [--distance D]\n"
-    "         [--tilt T] [--yaw Y] [--center X,Y] [--select INDEX] [--scale ENTRY]\n"
+    "         [--tilt T] [--yaw Y] [--center X,Y] [--select INDEX] [--scale ENTRY] [--colour]\n"
     "         DATA a .dat, .csv, .tsv or .txt file; OUT a PNG file when it ends in .png, else BMP;\n"
     "         run from the folder that holds data/\n"
     "         defaults: field 0 with its default height scale, 1024x768, the viewer's\n"
-    "         initial view (distance 2850, tilt 0, yaw 0, centre 941,694)\n";
+    "         initial view (distance 2850, tilt 0, yaw 0, centre 941,694); --colour tints\n"
+    "         the bars by their class of value and draws the legend, as Query > Colour by Value\n";
 
 enum class file_kind { unknown, dat, csv, table };
 
@@ -127,11 +128,17 @@ struct render_options {
     long field = 0, width = 1024, height = 768, select = -1, scale = -1;
     float distance = 2850.0f, tilt = 0.0f, yaw = 0.0f;
     vec3 center{941.0f, 694.0f, 0.0f};
+    bool colour = false;
 };
 
 bool parse_render_options(int argc, char** argv, render_options& o) {
     for (int i = 0; i < argc; i += 2) {
         std::string name = argv[i];
+        if (name == "--colour" || name == "--color") {  // a switch: no value follows
+            o.colour = true;
+            --i;
+            continue;
+        }
         if (i + 1 >= argc) return fail("missing value after " + name), false;
         const char* v = argv[i + 1];
         bool ok;
@@ -184,6 +191,7 @@ int render(const std::string& data, const std::string& out, int argc, char** arg
     app_state.view_tilt = o.tilt;
     app_state.view_yaw = o.yaw;
     app_state.view_center = o.center;
+    app_state.colour_by_value = o.colour;
     if (o.select >= 0) {
         app_state.selected_county = static_cast<int16_t>(o.select);
         county_table[o.select].selected = 1;

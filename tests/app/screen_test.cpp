@@ -257,7 +257,7 @@ int differs_from_render(const QRect& view, const std::vector<QRect>& panels, int
                   s.view_center.y);
     std::string command = PLEXAR_CLI " render " + SAMPLE + ".dat " + (dir / "view.bmp") + pose;
     if (s.selected_county >= 0) command += " --select " + std::to_string(s.selected_county);
-    if (s.colour_by_value) command += " --colour --field " + std::to_string(s.active_field);
+    command += " --field " + std::to_string(s.active_field) + (s.colour_by_value ? " --colour" : "");
     EXPECT_EQ(test::run(command).first, 0) << command;
     const QImage drawn = QImage(QString::fromStdString(dir / "view.bmp")).convertToFormat(QImage::Format_RGB32);
     if (drawn.size() != view.size()) return -1;
@@ -311,11 +311,11 @@ TEST_F(Screen, ColourByValueFromTheMenuTintsTheBarsAndDrawsTheLegendAsTheCommand
     int compared = 0;
     choose_on_screen("Query", "Colour by Value");
     settle(300);
-    QAction* entry = nullptr;
+    QAction* colour = nullptr;
     for (QAction* top : frame->menuBar()->actions())
-        for (QAction* a : top->menu()->actions()) entry = a->text() == "Colour by Value" ? a : entry;
-    ASSERT_TRUE(entry && entry->isCheckable());
-    EXPECT_TRUE(app_state.colour_by_value && entry->isChecked());
+        for (QAction* a : top->menu()->actions()) colour = a->text() == "Colour by Value" ? a : colour;
+    ASSERT_TRUE(colour && colour->isCheckable());
+    EXPECT_TRUE(app_state.colour_by_value && colour->isChecked());
     // the screen shows what plexar-cli render --colour draws, legend and all, pixel for pixel
     EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
     const legend_placement legend = legend_place();
@@ -330,7 +330,7 @@ TEST_F(Screen, ColourByValueFromTheMenuTintsTheBarsAndDrawsTheLegendAsTheCommand
     EXPECT_EQ(app_state.active_field, 2);
     EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
     key("ctrl+k");
-    EXPECT_FALSE(app_state.colour_by_value || entry->isChecked());
+    EXPECT_FALSE(app_state.colour_by_value || colour->isChecked());
     EXPECT_EQ(differs_from_render(area, panels, &compared), 0);
 }
 

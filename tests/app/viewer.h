@@ -50,6 +50,7 @@ protected:
                               (window_present = set_present_handler(counting_present));  // the program reads ./data
         ASSERT_TRUE(started) << "no display: run under xvfb-run";
         recorder.emplace(), reset_app_state(), clear_values();  // after the toolkit installed its own message boxes
+        for (county_rec& c : county_table) c.selected = 0;  // no highlight left from the test before
         std::memset(record_table, 0, sizeof record_table), answers.clear(), dialogs.clear(), questions.clear();
         image_free(&first_frame), set_file_dialog_handler(scripted_dialog), start_dir = current_directory();
         set_question_handler([](const char* text, const char*) { return questions.emplace_back(text), false; });
