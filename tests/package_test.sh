@@ -18,7 +18,8 @@ deb=("$work"/plexar_1.0c_*.deb)
 
 contents=$(dpkg-deb -c "${deb[0]}" | awk '{ print $NF }')
 for f in ./usr/bin/plexar ./usr/bin/plexar-cli ./usr/share/plexar/ui/karto04.ui ./usr/share/plexar/maps/karto04.bmp \
-         ./usr/share/plexar/sample/texas.dat ./usr/share/applications/plexar.desktop \
+         ./usr/share/plexar/sample/texas.dat ./usr/share/plexar/sample/texas-counties.csv \
+         ./usr/share/applications/plexar.desktop \
          ./usr/share/icons/hicolor/scalable/apps/plexar.svg ./usr/share/man/man1/plexar.1.gz \
          ./usr/share/doc/plexar/copyright ./usr/share/doc/plexar/changelog.gz; do
     grep -qxF "$f" <<<"$contents" || fail "not in the package: $f"

@@ -165,6 +165,30 @@ TEST_F(Table, WindowsAndUnicodeTextBecomeUtf8) {
     }
 }
 
+// The shipped table of real figures; the values were looked up by hand in the
+// source files (unemployment.tsv: 48201 .085, 48301 .115; species.csv: 48201
+// robin 0.6947, 48283 deer 0.88).
+TEST_F(Table, ShippedRealFiguresGiveEveryCountyFiveFields) {
+    ASSERT_EQ(open(PLEXAR_SOURCE_DIR "/data/sample/texas-counties.csv"), 1) << summary.error;
+    EXPECT_EQ(field_labels, strings({"Unemployment rate 2009 (%)", "American Bullfrog year-round habitat (%)",
+                                     "American Robin year-round habitat (%)", "White-tailed Deer year-round habitat (%)",
+                                     "Common Gartersnake year-round habitat (%)"}));
+    EXPECT_EQ(summary.key_title, "County");
+    EXPECT_EQ(summary.counties, COUNTY_COUNT);
+    EXPECT_TRUE(summary.missing.empty() && summary.unmatched.empty() && summary.duplicates.empty());
+    EXPECT_FALSE(summary.state_row);  // the sources have no state-wide figures
+    for (int k = 0; k < 5; ++k) EXPECT_TRUE(std::isnan(state(k))) << k;
+    EXPECT_EQ(value("Harris", 0), 8.5f);
+    EXPECT_EQ(value("Loving", 0), 11.5f);
+    EXPECT_EQ(value("Harris", 2), 69.47f);
+    EXPECT_EQ(value("LaSalle", 3), 88.0f);
+    for (int i = 0; i < COUNTY_COUNT; ++i)
+        for (int k = 0; k < 5; ++k) {
+            const float v = record_table[i].values[k];
+            EXPECT_TRUE(v >= 0 && v <= 100) << county_table[i].name << " " << k << ": " << v;  // percentages, all there
+        }
+}
+
 TEST_F(Table, ElectionResultsMatchByCensusCodes) {
     ASSERT_EQ(open(TABLES + "election_2020.tsv"), 1) << summary.error;
     EXPECT_EQ(field_labels, strings({"total_votes", "votes_gop", "votes_dem", "votes_other", "per_gop"}));
