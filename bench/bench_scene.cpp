@@ -81,23 +81,49 @@ void clear_and_read_back(benchmark::State& state) {
 }
 BENCHMARK(clear_and_read_back)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Argument 1: colour by value on (bars tinted, the legend over the view).
+void colour(benchmark::State& state) {
+    app_state.colour_by_value = state.range(0) != 0;
+    build_scene();
+}
+
 // A frame as the 125 ms timer draws it, finished but not read back.
 void frame(benchmark::State& state) {
     if (!the_view()) return state.SkipWithError("no OpenGL context");
+    colour(state);
     for (auto _ : state) {
         draw_frame();
         present_frame();
     }
 }
-BENCHMARK(frame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(frame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Values copied in, both lists compiled, then a frame drawn and finished:
-// what a click on a county or a change of field costs.
+// what a click on a county costs.
 void rebuild_scene(benchmark::State& state) {
     if (!the_view()) return state.SkipWithError("no OpenGL context");
+    colour(state);
     for (auto _ : state) build_scene();
 }
-BENCHMARK(rebuild_scene)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(rebuild_scene)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A change of field: the field's scale, the values, the lists (and with
+// colours the classes and the legend's picture, made anew), a frame.
+void change_field(benchmark::State& state) {
+    if (!the_view()) return state.SkipWithError("no OpenGL context");
+    colour(state);
+    int16_t field = 0;
+    for (auto _ : state) {
+        app_state.active_field = field = int16_t((field + 1) % 12);
+        set_height_scale(-1);
+        build_scene();
+    }
+    app_state.active_field = 0;
+    app_state.colour_by_value = false;
+    set_height_scale(-1);
+    build_scene();
+}
+BENCHMARK(change_field)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The lists alone, from the county values as they stand.
 void compile_lists(benchmark::State& state) {
