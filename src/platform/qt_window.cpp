@@ -1,5 +1,5 @@
-// The window layer over Qt: the process, the main window with its OpenGL view,
-// menus, timers and the message loop.
+// The window layer over Qt: the process, the main window (its frame; the
+// OpenGL view inside is qt_view.cpp), menus, timers and the message loop.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -8,16 +8,13 @@
 #include <QMimeData>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QOpenGLWidget>
 #include <QPixmapCache>
 #include <QPointer>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QSurfaceFormat>
 #include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,6 +31,7 @@
 #endif
 
 #include "platform/qt_layer.h"
+#include "platform/qt_view.h"
 #include "platform/surface.h"
 #include "platform/tool_window.h"
 #include "platform/window.h"
@@ -59,152 +57,6 @@ struct pl_menu {
         bool checkable = false;
     };
     std::vector<item> items;
-};
-
-namespace {
-
-intptr_t dispatch(pl_window* window, unsigned message, wparam w, lparam l) {
-    return dispatch_message(window, message, w, l);
-}
-
-unsigned key_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    unsigned flags = 0;
-    if (buttons & Qt::LeftButton) flags |= MK_LBUTTON;
-    if (buttons & Qt::RightButton) flags |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton) flags |= MK_MBUTTON;
-    if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
-    if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
-    return flags;
-}
-
-}  // namespace
-
-// The client area: an OpenGL view whose frames the program draws whenever it
-// likes (draw, then present), not only when the toolkit asks for a paint.
-class view_widget : public QOpenGLWidget {
-public:
-    explicit view_widget(pl_window* owner) : owner_(owner) {
-        // The frame drawn outside a paint must survive until it is composed.
-        setUpdateBehavior(QOpenGLWidget::PartialUpdate);
-        setMouseTracking(true);  // moves arrive without a button held, too
-        setFocusPolicy(Qt::StrongFocus);
-        setAccessibleName(QStringLiteral("Map view"));
-        // The pointer at rest over the view, no button held, for half a second.
-        hover_.setSingleShot(true);
-        hover_.setInterval(500);
-        QObject::connect(&hover_, &QTimer::timeout, this, [this] {
-            if (QGuiApplication::mouseButtons() == Qt::NoButton && underMouse())
-                dispatch(owner_, WM_MOUSEHOVER, 0, make_lparam(pixels(rest_.x()), pixels(rest_.y())));
-        });
-    }
-
-    // A tip at a point of the view (logical pixels), going when the pointer
-    // leaves the few pixels around it.
-    void tip(QPoint at, const QString& text) {
-        if (text.isEmpty()) return QToolTip::hideText();
-        QToolTip::showText(mapToGlobal(at), text, this, QRect(at - QPoint(4, 4), QSize(9, 9)));
-    }
-
-    bool ready() const { return context_ok_; }
-
-    // The program has taken the view's context (view_context): from now on the
-    // toolkit's paints reach it as WM_PAINT.
-    void hand_over() { handed_over_ = true; }
-
-    // Shows the frame just drawn in this view's framebuffer. The toolkit
-    // composes the window as soon as the message that drew it returns, in one
-    // pass with whatever else of the window that message changed (a panel's
-    // list, an appended report): each composition redraws the whole window.
-    void present() {
-        if (painting_ || !isVisible()) return;  // a paint shows its frame when it ends
-        frame_waiting_ = true;
-        update();
-    }
-
-    int pixels(int logical) const { return static_cast<int>(logical * devicePixelRatioF() + 0.5); }
-
-protected:
-    void initializeGL() override {
-        context_ok_ = context() && context()->isValid();
-        frame_outdated();
-    }
-
-    void resizeGL(int width, int height) override {
-        frame_outdated();  // the framebuffer is new and empty
-        frame_waiting_ = false;
-        dispatch(owner_, WM_SIZE, 0, make_lparam(pixels(width), pixels(height)));
-    }
-
-    void paintGL() override {
-        if (frame_waiting_) {  // the frame presented is already in the framebuffer
-            frame_waiting_ = false;
-            return;
-        }
-        // Showing the window paints it at once, before the program has its
-        // context or any scene: that paint draws nothing, and the scene
-        // start-up draws the first frame, as a paint message would only have
-        // come from the message loop.
-        if (!handed_over_) return;
-        painting_ = true;
-        dispatch(owner_, WM_PAINT, 0, 0);
-        painting_ = false;
-        take_frame_drawn();  // this paint shows what it drew
-    }
-
-    void keyReleaseEvent(QKeyEvent* e) override {
-        if (!e->isAutoRepeat()) dispatch(owner_, WM_KEYUP, e->nativeVirtualKey(), 0);
-    }
-
-    void mousePressEvent(QMouseEvent* e) override {
-        hover_.stop();
-        QToolTip::hideText();
-        mouse(e, true);
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
-    void mouseMoveEvent(QMouseEvent* e) override {
-        rest_ = e->position().toPoint();
-        if (e->buttons() == Qt::NoButton) hover_.start();
-        else hover_.stop();
-        dispatch(owner_, WM_MOUSEMOVE, key_flags(e->buttons(), e->modifiers()), position(e));
-    }
-    void leaveEvent(QEvent* e) override {
-        hover_.stop();
-        QOpenGLWidget::leaveEvent(e);
-    }
-    // A quick second click is a second press.
-    void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(e, true); }
-    // The wheel's turn in eighths of a degree, 120 a notch; a touchpad sends
-    // parts of a notch.
-    void wheelEvent(QWheelEvent* e) override {
-        e->accept();
-        const int delta = std::clamp(e->angleDelta().y(), -32768, 32767);
-        if (delta == 0) return;
-        const QPoint p = e->position().toPoint();
-        const wparam w = (wparam(uint16_t(int16_t(delta))) << 16) | key_flags(e->buttons(), e->modifiers());
-        dispatch(owner_, WM_MOUSEWHEEL, w, make_lparam(pixels(p.x()), pixels(p.y())));
-    }
-
-private:
-    lparam position(QMouseEvent* e) const {
-        QPoint p = e->position().toPoint();
-        return make_lparam(pixels(p.x()), pixels(p.y()));
-    }
-
-    void mouse(QMouseEvent* e, bool down) {
-        unsigned message;
-        if (e->button() == Qt::LeftButton) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        else if (e->button() == Qt::RightButton) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        else return;
-        dispatch(owner_, message, key_flags(e->buttons(), e->modifiers()), position(e));
-    }
-
-    pl_window* owner_;
-    QTimer hover_;  // started by every move without a button
-    QPoint rest_;   // where the pointer last moved to, logical pixels
-    bool context_ok_ = false;
-    bool handed_over_ = false;
-    bool painting_ = false;
-    bool frame_waiting_ = false;  // presented, not yet composed
 };
 
 namespace {
@@ -238,7 +90,7 @@ protected:
     // destroys the window.
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
-        dispatch(owner_, WM_CLOSE, 0, 0);
+        dispatch_message(owner_, WM_CLOSE, 0, 0);
     }
 
     // A minimised window reports a size of 0 by 0, and its real size again when
@@ -248,9 +100,9 @@ protected:
         if (e->type() != QEvent::WindowStateChange || !owner_->view) return;
         view_widget* v = owner_->view;
         if (isMinimized()) {
-            dispatch(owner_, WM_SIZE, 0, make_lparam(0, 0));
+            dispatch_message(owner_, WM_SIZE, 0, make_lparam(0, 0));
         } else if (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMinimized) {
-            dispatch(owner_, WM_SIZE, 0, make_lparam(v->pixels(v->width()), v->pixels(v->height())));
+            dispatch_message(owner_, WM_SIZE, 0, make_lparam(v->pixels(v->width()), v->pixels(v->height())));
             v->update();
         }
     }
@@ -264,7 +116,7 @@ protected:
         const QByteArray path = QFile::encodeName(dropped_file(e->mimeData()));
         if (path.isEmpty()) return e->ignore();
         e->acceptProposedAction();
-        dispatch(owner_, WM_DROPFILES, reinterpret_cast<wparam>(path.constData()), 0);
+        dispatch_message(owner_, WM_DROPFILES, reinterpret_cast<wparam>(path.constData()), 0);
     }
 
 private:
@@ -473,7 +325,7 @@ void destroy_window(pl_window* window) {
     for (auto& [id, timer] : window->timers)
         if (timer) timer->stop();
     window->timers.clear();
-    dispatch(window, WM_DESTROY, 0, 0);
+    dispatch_message(window, WM_DESTROY, 0, 0);
     window->proc = nullptr;  // nothing reaches the procedure after its destroy message
     if (window->widget) {
         window->widget->hide();
@@ -487,7 +339,7 @@ intptr_t default_window_proc(pl_window* window, unsigned message, wparam, lparam
 }
 
 intptr_t send_message(pl_window* window, unsigned message, wparam w, lparam l) {
-    return dispatch(window, message, w, l);
+    return dispatch_message(window, message, w, l);
 }
 
 void set_timer(pl_window* window, unsigned id, unsigned period_ms) {
@@ -495,7 +347,7 @@ void set_timer(pl_window* window, unsigned id, unsigned period_ms) {
     QPointer<QTimer>& timer = window->timers[id];
     if (!timer) {
         timer = new QTimer(window->widget);
-        QObject::connect(timer, &QTimer::timeout, [window, id] { dispatch(window, WM_TIMER, id, 0); });
+        QObject::connect(timer, &QTimer::timeout, [window, id] { dispatch_message(window, WM_TIMER, id, 0); });
     }
     timer->start(static_cast<int>(period_ms));
 }
@@ -553,7 +405,7 @@ void set_menu(pl_window* window, pl_menu* bar) {
             action->setCheckable(entry.checkable);
             action->setData(entry.id);
             unsigned id = entry.id;
-            QObject::connect(action, &QAction::triggered, [window, id] { dispatch(window, WM_COMMAND, id, 0); });
+            QObject::connect(action, &QAction::triggered, [window, id] { dispatch_message(window, WM_COMMAND, id, 0); });
         }
     }
 }
