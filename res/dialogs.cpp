@@ -76,8 +76,8 @@ constexpr dialog_template TEMPLATES[] = {
     {IDD_ABOUT_BOX, DLG_POPUP, false, 0, 0, 231, 265, "About Plexar 1.0", FONT, 8, ABOUT_CONTROLS, count(ABOUT_CONTROLS)},
     {IDD_INFO_PANEL, DLG_PANEL, false, 2, 2, 261, 135, "Info Panel", FONT, 8, INFO_CONTROLS, count(INFO_CONTROLS),
      DLG_BOTTOM_LEFT},
-    // On the left between the GIS panel and the Info panel's place, over New
-    // Mexico and the Pacific side of Mexico.
+    // On the left, in the gap between the GIS panel and the Info panel's
+    // place, so that it opens clear of both and of the legend's corner.
     {IDD_RANKING_PANEL, DLG_PANEL, false, 2, 157, 130, 148, "Ranking Panel", FONT, 8, RANKING_CONTROLS,
      count(RANKING_CONTROLS), DLG_TOP_LEFT},
 };

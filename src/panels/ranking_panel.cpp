@@ -1,12 +1,13 @@
 // The Ranking panel: the counties ordered by the active field's value, highest
 // first; choosing a line chooses that county as the Selection list does. And
 // the rank that the tip under the pointer adds to a county's value.
+#include <string>
+
 #include "data/data.h"
 #include "panels/panels.h"
 #include "platform/controls.h"
 #include "platform/tool_window.h"
 #include "res/resource.h"
-#include "scene/scene.h"
 
 namespace {
 
