@@ -280,12 +280,19 @@ TEST_F(Screen, TheRankingPanelOpensApartReadsInOrderAndTakesAClickAndTheTipGives
     ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
     EXPECT_EQ(QToolTip::text().toStdString(), name(c) + " county: 500.00 (2 of 252)");
 
-    // a click on the first line reports its county; the Info panel opens apart from the other three
+    // clicked on the map, the county is chosen in the ranking too; the Info panel opens apart from the other three
+    click(map->mapToGlobal(middle));
+    EXPECT_EQ(std::tuple(list_selection(ranking, IDC_RANKING), reports()), std::tuple(c < tied ? 1 : 2, 1));
+    expect_apart_and_inside({app_state.gis_panel, app_state.query_panel, app_state.info_panel, ranking});
+    // a click on the first line reports its county, chosen in the Selection list too; a key moves on to the next
+    settle(QApplication::doubleClickInterval() + 100);
     click(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center()));
-    EXPECT_EQ(std::tuple(app_state.selected_county, reports()), std::tuple(int16_t(top), 1));
+    EXPECT_EQ(std::tuple(app_state.selected_county, list_selection(app_state.query_panel, IDC_SELECTION), reports()),
+              std::tuple(int16_t(top), top, 2));
     EXPECT_NE(control_text(app_state.info_panel, IDC_INFO_TEXT).find(" for " + name(top) + " county: 1000000.00"),
               std::string::npos);
-    expect_apart_and_inside({app_state.gis_panel, app_state.query_panel, app_state.info_panel, ranking});
+    key("Down");
+    EXPECT_EQ(std::tuple(int(app_state.selected_county), reports()), std::tuple(std::min<int>(c, tied), 3));
 }
 
 // The screen's pixels of the view, outside the panels, against the frame drawn offscreen for the same
