@@ -15,6 +15,8 @@
 // - a county report as a user feels it: the pick, the rebuild, the report
 //   appended to an Info panel that already holds its 198 lines, and the frame
 //   on the window;
+// - a field chosen in the Demographic list to the frame on the window, with
+//   the Ranking panel closed and open;
 // - a drag move (Ctrl and the right button: the view turns) to the frame on
 //   the window, a panel moved over the map, and a snapshot's capture of the
 //   view; the compositions of the window each frame and each move takes;
@@ -281,6 +283,27 @@ void BM_CountyReport(benchmark::State& state) {
     select_county(-1);
 }
 
+// A field chosen in the Demographic list, to the frame on the window: the
+// height scale, the rebuild and what the panels show of the field. With an
+// argument of 1 the Ranking panel is open and ranks the counties again.
+void BM_FieldChange(benchmark::State& state) {
+    load_sample_quietly();
+    const bool ranking = state.range(0) != 0 && app_state.ranking_panel;
+    if (ranking) send_message(app_state.main_window, WM_COMMAND, CMD_SHOW_RANKING_PANEL, 0);
+    settle(200);
+    int step = 0;
+    const long composed_before = compositions;
+    for (auto _ : state) {
+        list_select(app_state.query_panel, IDC_DEMOGRAPHIC, (step++ & 1) ? 5 : 11);  // as a click selects it
+        make_current(app_state.main_context);  // as the click's message does
+        query_panel_command(app_state.query_panel, make_command(IDC_DEMOGRAPHIC, LBN_SELCHANGE));
+        QCoreApplication::processEvents();
+    }
+    state.counters["compositions_per_change"] = double(compositions - composed_before) / double(state.iterations());
+    state.counters["ranking_open"] = ranking && window_visible(app_state.ranking_panel);
+    if (ranking) hide_window(app_state.ranking_panel);
+}
+
 void BM_DragMove(benchmark::State& state) {
     load_sample_quietly();
     const unsigned turn = MK_RBUTTON | MK_CONTROL;
@@ -427,6 +450,8 @@ int main(int argc, char** argv) {
             ->UseRealTime();
         benchmark::RegisterBenchmark("ClearOnWindow", BM_ClearOnWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("CountyReport", BM_CountyReport)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("FieldChange", BM_FieldChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark("DragMove", BM_DragMove)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("PanelMove", BM_PanelMove)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("SnapshotCapture", BM_SnapshotCapture)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,4 +1,4 @@
-// The dialog templates of the four tool windows: every control with its id,
+// The dialog templates of the five tool windows: every control with its id,
 // kind, style, position and size in dialog units, and text.
 #include "res/resource.h"
 
@@ -29,6 +29,10 @@ constexpr control_template INFO_CONTROLS[] = {
     {IDC_INFO_TEXT, CTL_EDIT, 0, 7, 7, 247, 97, "", 0, "Info text"},
     {IDC_INFO_CLEAR, CTL_BUTTON, CTL_TAB_STOP, 15, 115, 50, 14, "Clear", 0, nullptr},
     {IDC_INFO_SAVE, CTL_BUTTON, CTL_TAB_STOP, 196, 115, 50, 14, "Save", 0, nullptr},
+};
+
+constexpr control_template RANKING_CONTROLS[] = {
+    {IDC_RANKING, CTL_LIST_BOX, CTL_TAB_STOP, 4, 4, 122, 140, nullptr, 0, "Ranking"},
 };
 
 // The names, addresses and web address are placeholders of our own; the role
@@ -72,6 +76,10 @@ constexpr dialog_template TEMPLATES[] = {
     {IDD_ABOUT_BOX, DLG_POPUP, false, 0, 0, 231, 265, "About Plexar 1.0", FONT, 8, ABOUT_CONTROLS, count(ABOUT_CONTROLS)},
     {IDD_INFO_PANEL, DLG_PANEL, false, 2, 2, 261, 135, "Info Panel", FONT, 8, INFO_CONTROLS, count(INFO_CONTROLS),
      DLG_BOTTOM_LEFT},
+    // On the left, in the gap between the GIS panel and the Info panel's
+    // place, so that it opens clear of both and of the legend's corner.
+    {IDD_RANKING_PANEL, DLG_PANEL, false, 2, 157, 130, 148, "Ranking Panel", FONT, 8, RANKING_CONTROLS,
+     count(RANKING_CONTROLS), DLG_TOP_LEFT},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@ constexpr int IDD_QUERY_PANEL = 101;
 constexpr int IDD_GIS_PANEL = 103;
 constexpr int IDD_ABOUT_BOX = 108;
 constexpr int IDD_INFO_PANEL = 109;
+constexpr int IDD_RANKING_PANEL = 119;
 
 // Bitmaps (res/bitmapNNN.bmp, built into the program).
 constexpr int IDB_LOGO = 110;
@@ -40,8 +41,11 @@ constexpr unsigned IDC_INFO_TEXT = 1035;
 constexpr unsigned IDC_INFO_CLEAR = 1045;
 constexpr unsigned IDC_INFO_SAVE = 1046;
 
+// Ranking panel.
+constexpr unsigned IDC_RANKING = 1058;  // list of the counties by value
+
 // About box (its texts 1040 to 1057 are never addressed).
 constexpr unsigned IDC_ABOUT_OK = 1036;
 
-// The four templates, by id; nullptr for an id that has none.
+// The five templates, by id; nullptr for an id that has none.
 const dialog_template* find_dialog_template(int id);

@@ -110,7 +110,8 @@ void build_menu() {
                                 {"Colour by Value", CMD_COLOUR_BY_VALUE, "Ctrl+K", true}});
     pl_menu* panel = drop_down({{"Show GIS Panel", CMD_SHOW_GIS_PANEL},
                                 {"Show Query Panel", CMD_SHOW_QUERY_PANEL},
-                                {"Show Info Panel", CMD_SHOW_INFO_PANEL}});
+                                {"Show Info Panel", CMD_SHOW_INFO_PANEL},
+                                {"Show Ranking Panel", CMD_SHOW_RANKING_PANEL}});
     pl_menu* help = drop_down({{"About..", CMD_ABOUT, "F1"}});
     app_state.menu_bar = create_menu();
     append_submenu(app_state.menu_bar, app_state.file_menu, "File");
@@ -158,6 +159,10 @@ void on_command(wparam w) {
         break;
     case CMD_SHOW_INFO_PANEL:
         show_window(app_state.info_panel);
+        break;
+    case CMD_SHOW_RANKING_PANEL:  // ranked again: it is not kept up while hidden
+        show_window(app_state.ranking_panel);
+        refresh_ranking_panel(app_state.ranking_panel);
         break;
     case CMD_DEFAULT_LOCATION:
         // only the look-at point returns home; distance, turn and tilt stay

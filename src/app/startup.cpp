@@ -34,6 +34,7 @@ bool app_start() {
     app_state.query_panel = create_tool_window(IDD_QUERY_PANEL, query_panel_proc);
     app_state.info_panel = create_tool_window(IDD_INFO_PANEL, info_panel_proc);
     app_state.about_box = create_tool_window(IDD_ABOUT_BOX, about_box_proc);
+    app_state.ranking_panel = create_tool_window(IDD_RANKING_PANEL, ranking_panel_proc);
     return true;
 }
 
@@ -50,6 +51,7 @@ void quit_app() {
     destroy_window(app_state.query_panel);
     destroy_window(app_state.info_panel);
     destroy_window(app_state.about_box);
+    destroy_window(app_state.ranking_panel);
     destroy_window(app_state.main_window);  // on_destroy runs inside
 }
 

@@ -74,7 +74,7 @@ void on_left_button_up(int16_t x, int16_t y) { release(x, y); }
 void on_mouse_hover(int16_t x, int16_t y) {
     // the county a click there would pick; nothing drawn, nothing changed
     int16_t hit = -1;
-    show_tooltip(app_state.main_window, x, y, pick_county(x, y, &hit) ? county_value_text(hit) : std::string());
+    show_tooltip(app_state.main_window, x, y, pick_county(x, y, &hit) ? county_tip_text(hit) : std::string());
 }
 
 void on_right_button_down(unsigned flags, int16_t x, int16_t y) {

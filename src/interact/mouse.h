@@ -23,5 +23,5 @@ void on_right_button_up(int16_t x, int16_t y);
 // parts of a notch add up until they make whole notches.
 void on_mouse_wheel(int delta);
 // The pointer at rest with no button held: a tip names the county a click there
-// would pick and its value of the active field, or goes.
+// would pick, its value of the active field and its rank by that value, or goes.
 void on_mouse_hover(int16_t x, int16_t y);

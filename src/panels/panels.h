@@ -1,5 +1,5 @@
-// The Query panel and its county report, the Info panel where reports
-// accumulate, and the About box.
+// The Query panel and its county report, the Ranking panel, the Info panel
+// where reports accumulate, and the About box.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,9 @@ int query_panel_command(pl_window* panel, wparam w);
 // refreshes the panel and focuses the list. Once, when the panel is made.
 void init_query(pl_window* panel);
 
-// Brings both lists in line with active_field and selected_county and puts the
-// active field's default height scale in force; neither rebuilds nor draws.
+// Brings both lists, and the Ranking panel, in line with active_field, the
+// records and selected_county, and puts the active field's default height
+// scale in force; neither rebuilds nor draws.
 void refresh_query_panel(pl_window* panel);
 
 // Highlights county (0..253), or none for -1, rebuilds the scene, and for a
@@ -30,8 +31,26 @@ void select_county(int16_t county);
 std::string county_report(int16_t county);
 
 // "<name> county: <value>", as the report writes the county's line after the
-// label: what the pointer resting on the county shows.
+// label.
 std::string county_value_text(int16_t county);
+
+// ---- Ranking panel --------------------------------------------------------------
+
+intptr_t ranking_panel_proc(pl_window* panel, unsigned message, wparam w, lparam l);
+int ranking_panel_command(pl_window* panel, wparam w);
+
+// While the panel is shown: ranks the counties by the active field's values in
+// the record table, one line each, "<rank>. <name> <value>" highest first and
+// "<name> n/a" last, and selects selected_county's line. A hidden panel is
+// left as it is; "Show Ranking Panel" refreshes it as it shows it.
+void refresh_ranking_panel(pl_window* panel);
+
+// Selects the county's line (none for -1) without notifying, while shown.
+void select_ranked_county(pl_window* panel, int county);
+
+// What the pointer resting on a county shows: county_value_text and, for a
+// county with a value, its rank among those that have one: " (3 of 254)".
+std::string county_tip_text(int16_t county);
 
 // ---- Info panel -----------------------------------------------------------------
 

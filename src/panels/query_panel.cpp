@@ -49,6 +49,7 @@ int query_panel_command(pl_window* panel, wparam w) {
             if (field >= 0 && field < FIELD_COUNT) {  // no field beyond a record's values
                 app_state.active_field = static_cast<int16_t>(field);
                 set_height_scale(-1);
+                refresh_ranking_panel(app_state.ranking_panel);
                 build_scene();
             }
         }
@@ -60,6 +61,7 @@ int query_panel_command(pl_window* panel, wparam w) {
                 app_state.selected_county = static_cast<int16_t>(county);
                 app_state.view_center.x = static_cast<float>(county_table[county].x);
                 app_state.view_center.y = static_cast<float>(county_table[county].y);
+                select_ranked_county(app_state.ranking_panel, county);
                 select_county(app_state.selected_county);
             }
         }
@@ -95,6 +97,7 @@ void refresh_query_panel(pl_window* panel) {
     list_clear(panel, IDC_SELECTION);
     for (int i = 0; i < COUNTY_COUNT; ++i) list_add(panel, IDC_SELECTION, county_table[i].name);
     list_select(panel, IDC_SELECTION, app_state.selected_county);  // -1 leaves none selected
+    refresh_ranking_panel(app_state.ranking_panel);
 }
 
 std::string county_value_text(int16_t county) {

@@ -20,6 +20,9 @@ void list_select(pl_window* dialog, unsigned id, int index);
 int list_selection(pl_window* dialog, unsigned id);
 // The text of entry index; false when the list has no such entry.
 bool list_text(pl_window* dialog, unsigned id, int index, std::string& text);
+// Gives entry index another text in place, keeping the selection and the
+// scrolled position; false when the list has no such entry.
+bool list_set_text(pl_window* dialog, unsigned id, int index, const char* text);
 
 // ---- Texts ----------------------------------------------------------------------
 

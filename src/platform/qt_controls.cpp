@@ -312,6 +312,21 @@ bool list_text(pl_window* dialog, unsigned id, int index, std::string& text) {
     return true;
 }
 
+bool list_set_text(pl_window* dialog, unsigned id, int index, const char* text) {
+    const QString s = QString::fromUtf8(text ? text : "");
+    if (auto* list = control_as<QListWidget>(dialog, id); list && index >= 0 && index < list->count()) {
+        QSignalBlocker quiet(list);
+        list->item(index)->setText(s);  // an unchanged text costs no repaint
+        return true;
+    }
+    if (auto* combo = control_as<QComboBox>(dialog, id); combo && index >= 0 && index < combo->count()) {
+        QSignalBlocker quiet(combo);
+        combo->setItemText(index, s);
+        return true;
+    }
+    return false;
+}
+
 // ---- Texts ----------------------------------------------------------------------
 
 std::string control_text(pl_window* dialog, unsigned id) {

@@ -25,7 +25,7 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
     }
     EXPECT_EQ(menus, "Plexar 1.0c\nFile|Load Data..|Save Data..|Import CSV..|Export CSV..|Open Table..|Save Snapshot..|Print..|Quit"
                      "\nLocation|Default Location|Saved Location|Save Location\nQuery|Default Query|Saved Query|Save Query|Colour by Value"
-                     "\nPanel|Show GIS Panel|Show Query Panel|Show Info Panel\nHelp|About..");
+                     "\nPanel|Show GIS Panel|Show Query Panel|Show Info Panel|Show Ranking Panel\nHelp|About..");
     const size_t w = first_frame.width, h = first_frame.height;
     ASSERT_GT(w * h, 0u);
     auto grey = [p = first_frame.pixels](size_t i) {  // pixel i, counted from the bottom left

@@ -9,6 +9,7 @@
 #include <QOpenGLWidget>
 
 #include <clocale>
+#include <cmath>
 
 #include "app/viewer.h"
 #include "interact/gis_panel.h"
@@ -40,8 +41,8 @@ protected:
         for (int i = 0; i < n; ++i) send_message(app_state.main_window, WM_TIMER, id, 0);
     }
     std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
-    void pick_in_list(unsigned id, int row) {  // a real click on the entry
-        auto* list = widget<QListWidget>(app_state.query_panel, id);
+    void pick_in_list(unsigned id, int row, pl_window* panel = app_state.query_panel) {  // a real click on the entry
+        auto* list = widget<QListWidget>(panel, id);
         list->scrollToItem(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
@@ -49,7 +50,8 @@ protected:
 
 TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsWithTheirListsFilled) {
     EXPECT_TRUE(window_visible(app_state.gis_panel) && window_visible(app_state.query_panel));
-    EXPECT_FALSE(window_visible(app_state.info_panel) || window_visible(app_state.about_box));
+    EXPECT_FALSE(window_visible(app_state.info_panel) || window_visible(app_state.about_box) ||
+                 window_visible(app_state.ranking_panel));
     auto entries = [](unsigned id) {
         std::vector<std::string> all(list_count(app_state.query_panel, id));
         for (int i = 0; i < int(all.size()); ++i) EXPECT_TRUE(list_text(app_state.query_panel, id, i, all[i])) << i;
@@ -192,6 +194,61 @@ TEST_F(Panels, ReportsSayTwoDecimalsWithSignInAnyLocaleAndNameAFieldWithoutLabel
     EXPECT_EQ(info_text().rfind("\r\nField 5 for " + std::string(county_table[7].name) + " county: 0.00\r\n", 0), 0u);
     select_county(-1);  // clears the highlight, says nothing
     EXPECT_EQ(county_table[7].selected, 0);
+}
+
+TEST_F(Panels, TheRankingPanelOrdersTheCountiesByTheFieldShownAndChoosesACountyAsTheSelectionListDoes) {
+    pl_window* ranking = app_state.ranking_panel;
+    auto lines = [&] {
+        std::vector<std::string> all(list_count(ranking, IDC_RANKING));
+        for (int k = 0; k < int(all.size()); ++k) list_text(ranking, IDC_RANKING, k, all[k]);
+        return all;
+    };
+    auto name = [](int county) { return std::string(county_table[county].name); };
+    // field 3: a top county, a tie, 248 counties sharing one value, a negative one, two without a value
+    for (int i = 0; i < COUNTY_COUNT; ++i) record_table[i].values[3] = 1.0f;
+    record_table[253].values[3] = 1000.25f, record_table[10].values[3] = record_table[20].values[3] = 50.0f;
+    record_table[30].values[3] = -2.5f, record_table[0].values[3] = record_table[40].values[3] = NAN;
+    record_table[7].values[5] = 3.0f;  // field 5: one county above 253 at 0
+    choose("Show Ranking Panel");
+    ASSERT_TRUE(window_visible(ranking));
+    pick_in_list(IDC_DEMOGRAPHIC, 3);
+    std::vector<std::string> shown = lines();
+    ASSERT_EQ(shown.size(), size_t(COUNTY_COUNT));
+    const std::pair<int, std::string> expected[] = {
+        {0, "1. " + name(253) + " 1000.25"}, {1, "2. " + name(10) + " 50.00"}, {2, "2. " + name(20) + " 50.00"},
+        {3, "4. " + name(1) + " 1.00"},  // equal values in county order
+        {250, "4. " + name(252) + " 1.00"}, {251, "252. " + name(30) + " -2.50"},
+        {252, name(0) + " n/a"}, {253, name(40) + " n/a"}};
+    for (const auto& [line, text] : expected) EXPECT_EQ(shown[line], text) << line;
+
+    // hidden, it is left as it is; shown again, it shows the field chosen meanwhile
+    QTest::keyClick(widget(ranking, IDC_RANKING), Qt::Key_Escape);
+    EXPECT_FALSE(window_visible(ranking));
+    pick_in_list(IDC_DEMOGRAPHIC, 5);
+    EXPECT_EQ(lines()[0], shown[0]);
+    choose("Show Ranking Panel");
+    EXPECT_EQ(std::tuple(lines()[0], lines()[1], lines()[253]),
+              std::tuple("1. " + name(7) + " 3.00", "2. " + name(0) + " 0.00", "2. " + name(253) + " 0.00"));
+    // a load ranks the sample's figures of the field shown
+    load_sample();
+    int top = 0;
+    for (int i = 1; i < COUNTY_COUNT; ++i) top = record_table[i].values[5] > record_table[top].values[5] ? i : top;
+    EXPECT_EQ(lines()[0].rfind("1. " + name(top) + " ", 0), 0u) << lines()[0];
+
+    // a line chosen: the county centred on, highlighted, reported and selected in the Selection list
+    pick_in_list(IDC_RANKING, 0, ranking);
+    EXPECT_EQ(std::tuple(app_state.selected_county, app_state.view_center.x, app_state.view_center.y),
+              std::tuple(int16_t(top), float(county_table[top].x), float(county_table[top].y)));
+    EXPECT_TRUE(county_table[top].selected && list_selection(app_state.query_panel, IDC_SELECTION) == top);
+    EXPECT_NE(info_text().find(" for " + name(top) + " county: "), std::string::npos);
+    // a county chosen in the Selection list is chosen in the ranking too, and stays so through a field change
+    pick_in_list(IDC_SELECTION, 3);
+    std::string line;
+    ASSERT_TRUE(list_text(ranking, IDC_RANKING, list_selection(ranking, IDC_RANKING), line));
+    EXPECT_NE(line.find(" " + name(3) + " "), std::string::npos) << line;
+    pick_in_list(IDC_DEMOGRAPHIC, 0);
+    ASSERT_TRUE(list_text(ranking, IDC_RANKING, list_selection(ranking, IDC_RANKING), line));
+    EXPECT_NE(line.find(" " + name(3) + " "), std::string::npos) << line;
 }
 
 TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTop) {

@@ -14,6 +14,7 @@
 #include <QAccessible>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -230,19 +231,83 @@ TEST_F(Screen, ThePointerAtRestNamesTheCountyAClickWouldPickAndDrawsNothing) {
     settle(250);
     EXPECT_FALSE(QToolTip::isVisible()) << "shown before the pointer has rested";
     ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
-    EXPECT_EQ(QToolTip::text().toStdString(), county_value_text(county));  // e.g. "Harris county: 31.50"
+    EXPECT_EQ(QToolTip::text().toStdString(), county_tip_text(county));  // e.g. "Harris county: 31.50 (5 of 254)"
     // a screen reader reads the same words
     QWidget* tip = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) tip = w->inherits("QTipLabel") && w->isVisible() ? w : tip;
     QAccessibleInterface* read = tip ? QAccessible::queryAccessibleInterface(tip) : nullptr;
     ASSERT_TRUE(read);
-    EXPECT_EQ(read->text(QAccessible::Name).toStdString(), county_value_text(county));
+    EXPECT_EQ(read->text(QAccessible::Name).toStdString(), county_tip_text(county));
     // off the map: the tip goes and no other comes
     ASSERT_TRUE(desk->xdotool("mousemove " + at(map->mapToGlobal(off))));
     settle(1200);
     EXPECT_FALSE(QToolTip::isVisible());
     EXPECT_EQ(presents, 0);  // nothing drawn, nothing chosen or reported
     EXPECT_TRUE(app_state.selected_county == -1 && control_text(app_state.info_panel, IDC_INFO_TEXT) == reports);
+}
+
+TEST_F(Screen, TheRankingPanelOpensApartReadsInOrderAndTakesAClickAndTheTipGivesTheRank) {
+    // the county in the middle of the map shares second place with another; one county is first, two have no value
+    QWidget* map = view();
+    const QPoint middle(map->width() / 2, map->height() / 2);
+    int16_t c = -1;
+    make_current(app_state.main_context);
+    ASSERT_TRUE(pick_county(middle.x(), middle.y(), &c));
+    std::vector<int> others;
+    for (int i = 0; others.size() < 4; ++i)
+        if (i != c) others.push_back(i);
+    const int top = others[0], tied = others[1], none[] = {others[2], others[3]};
+    for (int i = 0; i < COUNTY_COUNT; ++i) record_table[i].values[0] = float(i);
+    record_table[top].values[0] = 1e6f, record_table[c].values[0] = record_table[tied].values[0] = 500.0f;
+    record_table[none[0]].values[0] = record_table[none[1]].values[0] = NAN;
+    choose("Default Query");  // the bars take the figures
+
+    // opened from the menu, as a person opens it
+    QMenuBar* bar = frame->menuBar();
+    QAction* panels = nullptr;
+    for (QAction* a : bar->actions()) panels = a->text() == "Panel" ? a : panels;
+    ASSERT_TRUE(panels);
+    click(bar->mapToGlobal(bar->actionGeometry(panels).center()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panels->menu()->isVisible(); }, 2000));
+    QAction* show = panels->menu()->actions().value(3);
+    ASSERT_TRUE(show && show->text() == "Show Ranking Panel");
+    click(panels->menu()->mapToGlobal(panels->menu()->actionGeometry(show).center()));
+    pl_window* ranking = app_state.ranking_panel;
+    ASSERT_TRUE(window_visible(ranking));
+    // clear of the colour legend's corner (at most 240 x 230, 8 pixels in from the view's edges)
+    const QRect area = panel_area(app_state.main_window)->rect();
+    EXPECT_FALSE(ranking->widget->geometry().intersects(QRect(area.right() - 247, area.bottom() - 237, 240, 230)));
+
+    // what a screen reader reads: the list by its name, the counties by value
+    auto* list = qobject_cast<QListWidget*>(control(ranking, IDC_RANKING));
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(read && read->childCount() == COUNTY_COUNT);
+    EXPECT_EQ(read->text(QAccessible::Name).toStdString(), "Ranking");
+    auto name = [](int county) { return std::string(county_table[county].name); };
+    const std::pair<int, std::string> lines[] = {{0, "1. " + name(top) + " 1000000.00"},
+                                                 {1, "2. " + name(std::min<int>(c, tied)) + " 500.00"},
+                                                 {2, "2. " + name(std::max<int>(c, tied)) + " 500.00"},
+                                                 {252, name(none[0]) + " n/a"}, {253, name(none[1]) + " n/a"}};
+    for (const auto& [line, text] : lines) EXPECT_EQ(read->child(line)->text(QAccessible::Name).toStdString(), text);
+
+    // the pointer at rest on the middle county: its value and its shared place among the 252 with a value
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(map->mapToGlobal(middle))));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+    EXPECT_EQ(QToolTip::text().toStdString(), name(c) + " county: 500.00 (2 of 252)");
+
+    // clicked on the map, the county is chosen in the ranking too; the Info panel opens apart from the other three
+    click(map->mapToGlobal(middle));
+    EXPECT_EQ(std::tuple(list_selection(ranking, IDC_RANKING), reports()), std::tuple(c < tied ? 1 : 2, 1));
+    expect_apart_and_inside({app_state.gis_panel, app_state.query_panel, app_state.info_panel, ranking});
+    // a click on the first line reports its county, chosen in the Selection list too; a key moves on to the next
+    settle(QApplication::doubleClickInterval() + 100);
+    click(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center()));
+    EXPECT_EQ(std::tuple(app_state.selected_county, list_selection(app_state.query_panel, IDC_SELECTION), reports()),
+              std::tuple(int16_t(top), top, 2));
+    EXPECT_NE(control_text(app_state.info_panel, IDC_INFO_TEXT).find(" for " + name(top) + " county: 1000000.00"),
+              std::string::npos);
+    key("Down");
+    EXPECT_EQ(std::tuple(int(app_state.selected_county), reports()), std::tuple(std::min<int>(c, tied), 3));
 }
 
 // The screen's pixels of the view, outside the panels, against the frame drawn offscreen for the same

@@ -140,6 +140,10 @@ TEST_F(Layer, TheUsersChoicesNotifyAndTheProgramsDoNot) {
     list_select(panel, LIST, 1), list_select(panel, DROP, 2);
     set_control_text(panel, EDIT, "x"), set_control_text(panel, BUTTON, "Go");
     EXPECT_EQ(std::tuple(list_selection(panel, LIST), list_selection(panel, DROP)), std::tuple(1, 2));
+    // the chosen entry given another text in place stays chosen; an entry the list does not have is none to change
+    std::string text;
+    EXPECT_TRUE(list_set_text(panel, LIST, 1, "deux") && !list_set_text(panel, LIST, 7, "x"));
+    EXPECT_TRUE(list_text(panel, LIST, 1, text) && text == "deux" && list_selection(panel, LIST) == 1) << text;
     list_select(panel, LIST, 7);  // no such entry: no selection
     EXPECT_EQ(list_selection(panel, LIST), -1);
     EXPECT_TRUE(commands(panel).empty());
