@@ -48,7 +48,7 @@ TEST_F(Csv, ExportWritesTheHeaderAndOneLinePerRecordInCrLf) {
 }
 
 TEST_F(Csv, ImportTakesWhatEachLineHoldsAndEveryLineCounts) {
-    for (int i = 0; i < 8; ++i) std::fill_n(record_table[i].values, FIELD_COUNT, 9.0f);
+    for (int i = 0; i < 9; ++i) std::fill_n(record_table[i].values, FIELD_COUNT, 9.0f);
     std::string longest = std::string(40, 'n') + ",";  // read whole; the name is cut to 31 bytes
     for (int k = 0; k < FIELD_COUNT; ++k) longest += std::string(100, ' ') + std::to_string(k + 1) + ",";
     ASSERT_EQ(import("A,1,2\r\n"                         // fewer numbers: the rest kept
@@ -56,16 +56,17 @@ TEST_F(Csv, ImportTakesWhatEachLineHoldsAndEveryLineCounts) {
                      " , ,,\r\n"                         // only blanks and commas: the same
                      "B,4,x,5\r\n"                       // the first non-number ends the scan
                      "C 6 7\n"                           // no comma: first word, blanks separate; bare LF
+                     "  Kent 8\r\n"                      // no comma: the word after the leading blanks
                      "  San Augustine  , 1.5 ,-2e1\r\n"  // the name keeps its inner blank
                      "Deaf Smith 3 4\r\n" +              // "Smith" is not a number
                          longest + "\r\n",
                      std::string(3000, 'h') + "\r\n"),  // a header of any length
               1);
-    const std::vector<std::string> expected = {"A:1,2,9", ":9,9,9", ":9,9,9", "B:4,9,9", "C:6,7,9",
+    const std::vector<std::string> expected = {"A:1,2,9", ":9,9,9", ":9,9,9", "B:4,9,9", "C:6,7,9", "Kent:8,9,9",
                                                "San Augustine:1,-20,9", "Deaf:9,9,9", std::string(31, 'n') + ":1,2,3"};
-    EXPECT_EQ(app_state.record_count, 8);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(brief(i), expected[i]) << i;
-    EXPECT_EQ(record_table[7].values[24], 25.0f);
+    EXPECT_EQ(app_state.record_count, 9);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(brief(i), expected[i]) << i;
+    EXPECT_EQ(record_table[8].values[24], 25.0f);
 }
 
 TEST_F(Csv, EmptyFilesImportNothingAndAFailedOpenChangesNothing) {
