@@ -1,6 +1,5 @@
-// County tables: tables as statistics offices and spreadsheets write them
-// (tests/data/tables), the rules that match rows to counties, the numbers read
-// from cells, the export of a table shown, and the files refused unchanged.
+// County tables: tables as statistics offices and spreadsheets write them (tests/data/tables), the rules that match
+// rows to counties, the numbers read from cells, the export of a table shown, and the files refused unchanged.
 
 #include <unistd.h>
 
@@ -158,9 +157,8 @@ TEST_F(Table, WindowsAndUnicodeTextBecomeUtf8) {
     }
 }
 
-// The shipped table of real figures; the values were looked up by hand in the
-// source files (unemployment.tsv: 48201 .085, 48301 .115; species.csv: 48201
-// robin 0.6947, 48283 deer 0.88).
+// The shipped table of real figures; the values were looked up by hand in the source files (unemployment.tsv:
+// 48201 .085, 48301 .115; species.csv: 48201 robin 0.6947, 48283 deer 0.88).
 TEST_F(Table, ShippedRealFiguresGiveEveryCountyFiveFields) {
     ASSERT_EQ(open(PLEXAR_SOURCE_DIR "/data/sample/texas-counties.csv"), 1) << summary.error;
     EXPECT_EQ(field_labels, strings({"Unemployment rate 2009 (%)", "American Bullfrog year-round habitat (%)",

@@ -1,6 +1,5 @@
-// The bitmaps in res/, read back byte by byte: headers that agree with the
-// file, the logo's colour table and row padding, and for each navigation
-// button its edges, its face and an arrow that points the way its id says.
+// The bitmaps in res/, read back byte by byte: headers that agree with the file, the logo's colour table and row
+// padding, and for each navigation button its edges, its face and an arrow that points the way its id says.
 #include <algorithm>
 
 #include "test_util.h"
