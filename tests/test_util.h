@@ -1,5 +1,4 @@
-// Helpers shared by the tests: a scratch folder, the messages the program
-// showed, file bytes, commands run.
+// Helpers shared by the tests: a scratch folder, the messages the program showed, file bytes, commands run.
 #pragma once
 
 #include <gtest/gtest.h>

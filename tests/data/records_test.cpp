@@ -32,9 +32,8 @@ TEST_F(RecordFile, ReadsWholeLittleEndianRecordsOnly) {
     // 0.5 = 0x3F000000, -2.25 = 0xC0100000, 1 = 0x3F800000; a name without terminator keeps 31 bytes
     std::string two = record_bytes("Anderson", {{0, 0x3F000000}, {1, 0xC0100000}});
     ASSERT_EQ(load(two + record_bytes(std::string(32, 'N'), {{2, 0x3F800000}}) + "x"), 1);
-    EXPECT_EQ(app_state.record_count, 2);
-    EXPECT_STREQ(record_table[0].name, "Anderson");
-    EXPECT_EQ(std::string(record_table[1].name), std::string(31, 'N'));
+    EXPECT_EQ(std::tuple(app_state.record_count, std::string(record_table[0].name), std::string(record_table[1].name)),
+              std::tuple(2, "Anderson", std::string(31, 'N')));
     EXPECT_TRUE(record_table[0].values[0] == 0.5f && record_table[0].values[1] == -2.25f &&
                 record_table[1].values[2] == 1.0f);
 

@@ -1,6 +1,5 @@
-// County tables: tables as statistics offices and spreadsheets write them
-// (tests/data/tables), the rules that match rows to counties, the numbers read
-// from cells, the export of a table shown, and the files refused unchanged.
+// County tables: tables as statistics offices and spreadsheets write them (tests/data/tables), the rules that match
+// rows to counties, the numbers read from cells, the export of a table shown, and the files refused unchanged.
 
 #include <unistd.h>
 
@@ -60,6 +59,15 @@ protected:
     }
     static float value(std::string_view name, int field) { return record_table[county(name)].values[field]; }
     static float state(int field) { return record_table[STATE_INDEX].values[field]; }
+    // Each cell's value; "TEXAS" is the state's row, NAN a cell without a value.
+    struct cell { std::string_view county; int field; float value; };
+    static void expect_cells(std::initializer_list<cell> cells) {
+        for (const cell& c : cells) {
+            const float v = c.county == "TEXAS" ? state(c.field) : value(c.county, c.field);
+            EXPECT_TRUE(same(v, c.value)) << c.county << " " << c.field << ": " << v << ", not " << c.value;
+        }
+    }
+    static bool same(float a, float b) { return std::isnan(b) ? std::isnan(a) : a == b; }
     static std::vector<int> scales(int n) { return std::vector<int>(field_scale_index, field_scale_index + n); }
 
     table_summary summary;
@@ -73,20 +81,14 @@ TEST_F(Table, CensusDownloadTakesTitlesFromItsLabelLine) {
     const std::string income = "household income in the past 12 months (in 2022 inflation-adjusted dollars)";
     EXPECT_EQ(field_labels, strings({"Estimate!!Total population", "Estimate!!Median " + income,
                                      "Margin of Error!!Median " + income, "Estimate!!Median value (dollars)"}));
-    EXPECT_TRUE(table_fields);
-    EXPECT_EQ(app_state.record_count, 255);
-    EXPECT_EQ(summary.counties, 33);
-    EXPECT_TRUE(summary.state_row && summary.unmatched.empty() && summary.duplicates.empty());
-
-    // "La Salle County, Texas", "De Witt County, Texas"; the Census puts El Paso after Ellis, McCulloch before Madison
-    for (auto [name, population] : {std::pair{"Anderson", 57922.0f}, {"Harris", 4780913.0f}, {"LaSalle", 6664.0f},
-                                    {"DeWitt", 19824.0f}, {"El Paso", 865657.0f}, {"Ellis", 192455.0f},
-                                    {"McCulloch", 7633.0f}, {"Madison", 13616.0f}})
-        EXPECT_EQ(value(name, 0), population) << name;
-    EXPECT_EQ(state(0), 29243342.0f);
-    EXPECT_TRUE(std::isnan(state(2)));                                          // "(X)"
-    for (int k : {1, 2, 3}) EXPECT_TRUE(std::isnan(value("Loving", k))) << k;  // "-", "**", "(X)"
-    EXPECT_TRUE(std::isnan(value("Kenedy", 3)) && std::isnan(value("King", 3)));  // "-", "N"
+    EXPECT_TRUE(table_fields && summary.state_row && summary.unmatched.empty() && summary.duplicates.empty());
+    EXPECT_EQ(std::pair(app_state.record_count, summary.counties), std::pair(255, 33));
+    // "La Salle County, Texas", "De Witt County, Texas"; the Census puts El Paso after Ellis, McCulloch before
+    // Madison; "(X)", "-", "**" and "N" are no values
+    expect_cells({{"Anderson", 0, 57922}, {"Harris", 0, 4780913}, {"LaSalle", 0, 6664}, {"DeWitt", 0, 19824},
+                  {"El Paso", 0, 865657}, {"Ellis", 0, 192455}, {"McCulloch", 0, 7633}, {"Madison", 0, 13616},
+                  {"TEXAS", 0, 29243342}, {"TEXAS", 2, NAN}, {"Loving", 1, NAN}, {"Loving", 2, NAN},
+                  {"Loving", 3, NAN}, {"Kenedy", 3, NAN}, {"King", 3, NAN}});
     for (float v : record_table[county("Brewster")].values) EXPECT_TRUE(std::isnan(v));  // no row
     EXPECT_STREQ(record_table[STATE_INDEX].name, "TEXAS");
 
@@ -102,18 +104,13 @@ TEST_F(Table, CensusDownloadTakesTitlesFromItsLabelLine) {
 
 TEST_F(Table, NationalFileKeepsTheRowsOfTexasByItsStateColumn) {
     ASSERT_EQ(open(TABLES + "popest_national.csv"), 1) << summary.error;
-    EXPECT_EQ(summary.other_states, 12);
-    EXPECT_EQ(summary.counties, 10);
-    EXPECT_EQ(summary.key_title, "COUNTY");
+    EXPECT_EQ(std::tuple(summary.other_states, summary.counties, summary.key_title), std::tuple(12, 10, "COUNTY"));
     EXPECT_TRUE(summary.state_row && summary.unmatched.empty() && summary.duplicates.empty());
     EXPECT_EQ(field_labels, strings({"SUMLEV", "REGION", "DIVISION", "ESTIMATESBASE2020", "POPESTIMATE2022",
                                      "NPOPCHG2022", "RNETMIG2022"}));
     // Colorado's El Paso (041) and Oklahoma's Harmon (057), earlier in the file, share Brazos's and Calhoun's codes
-    EXPECT_EQ(value("Brazos", 4), 242014.0f);
-    EXPECT_EQ(value("Calhoun", 4), 20076.0f);
-    EXPECT_EQ(value("El Paso", 4), 868763.0f);
-    EXPECT_EQ(value("Loving", 6), -98.3607f);
-    EXPECT_EQ(state(4), 30029572.0f);
+    expect_cells({{"Brazos", 4, 242014}, {"Calhoun", 4, 20076}, {"El Paso", 4, 868763}, {"Loving", 6, -98.3607f},
+                  {"TEXAS", 4, 30029572}});
 
     // a "State FIPS Code" column, or a name naming another state beside a county code, tells Alabama's 001 apart
     for (const char* table : {"Alabama FIPS Code,County Code,Rate\n01,001,9.5\n48,001,4.5\n",
@@ -133,12 +130,9 @@ TEST_F(Table, SemicolonTableHasDecimalCommas) {
     EXPECT_EQ(field_labels, strings({"Land area (sq mi)", "Population density", "Farmland share", "Median age",
                                      "Change since 2010"}));
     EXPECT_EQ(summary.counties, 10);
-    EXPECT_EQ(state(0), 261231.7f);          // "State of Texas"
-    EXPECT_EQ(value("Harris", 1), 2806.4f);  // "Harris County"
-    EXPECT_EQ(value("LaSalle", 2), 88.4f);
-    EXPECT_EQ(value("DeWitt", 4), -0.8f);
-    EXPECT_TRUE(value("Loving", 1) == 0.1f && std::isnan(value("Loving", 2)));  // "N/A"
-    EXPECT_EQ(value("Zavala", 0), 1297.4f);  // after a blank line
+    // "State of Texas", "Harris County", "N/A"; Zavala after a blank line
+    expect_cells({{"TEXAS", 0, 261231.7f}, {"Harris", 1, 2806.4f}, {"LaSalle", 2, 88.4f}, {"DeWitt", 4, -0.8f},
+                  {"Loving", 1, 0.1f}, {"Loving", 2, NAN}, {"Zavala", 0, 1297.4f}});
 }
 
 TEST_F(Table, WindowsAndUnicodeTextBecomeUtf8) {
@@ -146,11 +140,10 @@ TEST_F(Table, WindowsAndUnicodeTextBecomeUtf8) {
     EXPECT_EQ(field_labels, strings({"Poblaci\xC3\xB3n 2020", "A\xC3\xB1o de fundaci\xC3\xB3n",
                                      "Cambio 2010\xE2\x80\x93" "2020", "Hispanos"}));
     EXPECT_EQ(summary.counties, 11);
-    EXPECT_EQ(value("Bexar", 0), 2009324.0f);
-    EXPECT_EQ(value("Val Verde", 2), -2.5f);
-    EXPECT_EQ(value("Zapata", 3), 94.2f);  // the last line, with no line break
-    EXPECT_TRUE(std::isnan(value("Kenedy", 3)));
-    EXPECT_TRUE(!summary.state_row && std::isnan(state(0)));
+    // Zapata's the last line, with no line break
+    expect_cells({{"Bexar", 0, 2009324}, {"Val Verde", 2, -2.5f}, {"Zapata", 3, 94.2f}, {"Kenedy", 3, NAN},
+                  {"TEXAS", 0, NAN}});
+    EXPECT_FALSE(summary.state_row);
     EXPECT_NE(summary_text(summary).find("No row for Texas: the state-wide values are n/a."), std::string::npos);
 
     const std::u16string text = u"Condado\tPoblaci\u00f3n\r\nB\u00e9xar\t5\r\nVal V\u00e9rde\t6\r\n";
@@ -160,32 +153,25 @@ TEST_F(Table, WindowsAndUnicodeTextBecomeUtf8) {
                                                 : std::string{char(c >> 8), char(c)};
         ASSERT_EQ(open_text(bytes), 1) << summary.error;
         EXPECT_EQ(field_labels, strings({"Poblaci\xC3\xB3n"}));
-        EXPECT_EQ(value("Bexar", 0), 5.0f);
-        EXPECT_EQ(value("Val Verde", 0), 6.0f);
+        expect_cells({{"Bexar", 0, 5}, {"Val Verde", 0, 6}});
     }
 }
 
-// The shipped table of real figures; the values were looked up by hand in the
-// source files (unemployment.tsv: 48201 .085, 48301 .115; species.csv: 48201
-// robin 0.6947, 48283 deer 0.88).
+// The shipped table of real figures; the values were looked up by hand in the source files (unemployment.tsv:
+// 48201 .085, 48301 .115; species.csv: 48201 robin 0.6947, 48283 deer 0.88).
 TEST_F(Table, ShippedRealFiguresGiveEveryCountyFiveFields) {
     ASSERT_EQ(open(PLEXAR_SOURCE_DIR "/data/sample/texas-counties.csv"), 1) << summary.error;
     EXPECT_EQ(field_labels, strings({"Unemployment rate 2009 (%)", "American Bullfrog year-round habitat (%)",
                                      "American Robin year-round habitat (%)", "White-tailed Deer year-round habitat (%)",
                                      "Common Gartersnake year-round habitat (%)"}));
-    EXPECT_EQ(summary.key_title, "County");
-    EXPECT_EQ(summary.counties, COUNTY_COUNT);
+    EXPECT_EQ(std::pair(summary.key_title, summary.counties), std::pair(std::string("County"), COUNTY_COUNT));
     EXPECT_TRUE(summary.missing.empty() && summary.unmatched.empty() && summary.duplicates.empty());
-    EXPECT_FALSE(summary.state_row);  // the sources have no state-wide figures
-    for (int k = 0; k < 5; ++k) EXPECT_TRUE(std::isnan(state(k))) << k;
-    EXPECT_EQ(value("Harris", 0), 8.5f);
-    EXPECT_EQ(value("Loving", 0), 11.5f);
-    EXPECT_EQ(value("Harris", 2), 69.47f);
-    EXPECT_EQ(value("LaSalle", 3), 88.0f);
-    for (int i = 0; i < COUNTY_COUNT; ++i)
+    EXPECT_FALSE(summary.state_row);
+    expect_cells({{"Harris", 0, 8.5f}, {"Loving", 0, 11.5f}, {"Harris", 2, 69.47f}, {"LaSalle", 3, 88}});
+    for (int i = 0; i <= STATE_INDEX; ++i)  // percentages, all there; the sources have no state-wide figures
         for (int k = 0; k < 5; ++k) {
             const float v = record_table[i].values[k];
-            EXPECT_TRUE(v >= 0 && v <= 100) << county_table[i].name << " " << k << ": " << v;  // percentages, all there
+            EXPECT_TRUE(i == STATE_INDEX ? std::isnan(v) : v >= 0 && v <= 100) << i << " " << k << ": " << v;
         }
 }
 
@@ -195,8 +181,7 @@ TEST_F(Table, ElectionResultsMatchByCensusCodes) {
     EXPECT_EQ(summary.key_title, "county_fips");
     EXPECT_EQ(summary.unmatched, strings({"48999 (line 18)"}));
     EXPECT_EQ(summary.counties, 16);
-    EXPECT_EQ(state(0), 11315056.0f);  // code 48
-    EXPECT_EQ(state(4), 52.06f);
+    expect_cells({{"TEXAS", 0, 11315056}, {"TEXAS", 4, 52.06f}});  // code 48
     for (auto [code, total] : {std::pair{48139, 91886.0f}, {48141, 267215.0f}, {48307, 3636.0f}, {48313, 5239.0f},
                                {48323, 18007.0f}, {48507, 4601.0f}})
         EXPECT_EQ(value(census_codes().at(code), 0), total) << code;
@@ -227,11 +212,8 @@ TEST_F(Table, RowsMatchByNameInTheWaysPeopleSpellThem) {
     EXPECT_EQ(summary.other_states, 2);
     EXPECT_EQ(summary.unmatched, strings({"Gotham (line 6)"}));
     EXPECT_EQ(summary.duplicates, strings({"LaSalle County, Texas (line 10)", "State of Texas (line 14)"}));
-    for (auto [name, population] : {std::pair{"Harris", 4780913.0f}, {"Dallas", 2606358.0f}, {"Tarrant", 2126477.0f},
-                                    {"Bexar", 2009324.0f}, {"El Paso", 865657.0f}, {"LaSalle", 6664.0f},
-                                    {"DeWitt", 19824.0f}})
-        EXPECT_EQ(value(name, 0), population) << name;
-    EXPECT_EQ(state(0), 29243342.0f);
+    expect_cells({{"Harris", 0, 4780913}, {"Dallas", 0, 2606358}, {"Tarrant", 0, 2126477}, {"Bexar", 0, 2009324},
+                  {"El Paso", 0, 865657}, {"LaSalle", 0, 6664}, {"DeWitt", 0, 19824}, {"TEXAS", 0, 29243342}});
     EXPECT_EQ(summary_lines(summary)[0], "Rows not matched (1): Gotham (line 6)");
     summary.unmatched.resize(1234, "Gotham (line 6)");  // the Info panel gets the first hundred, a script all
     EXPECT_TRUE(summary_lines(summary)[0].ends_with("(line 6), Gotham (line 6) and 1,134 more"));
@@ -244,7 +226,7 @@ TEST_F(Table, RowsMatchByNameInTheWaysPeopleSpellThem) {
     ASSERT_EQ(open_text("Rank,County,Population\n1,Harris,4780913\n2,Dallas,2606358\n3,Tarrant,2126477\n"), 1);
     EXPECT_EQ(summary.key_title, "County");
     EXPECT_EQ(field_labels, strings({"Rank", "Population"}));
-    EXPECT_EQ(value("Harris", 1), 4780913.0f);
+    expect_cells({{"Harris", 1, 4780913}});
 
     // five-digit codes are the key before three-digit ones; neither they nor a second key column are fields
     ASSERT_EQ(open_text("county,fips,GEOID,votes\n001,48001,0500000US48001,9\n003,48003,0500000US48003,8\n"), 1);
@@ -265,21 +247,17 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
         text += std::string(county_table[i].name) + "," + cells[i].first + ",note " + std::to_string(i) + "\n";
     ASSERT_EQ(open_text(text), 1) << summary.error;
     EXPECT_EQ(field_labels, strings({"Value"}));  // mostly words: no field
-    for (std::size_t i = 0; i < std::size(cells); ++i) {
-        const float v = record_table[i].values[0], expected = cells[i].second;
-        EXPECT_TRUE(std::isnan(expected) ? std::isnan(v) : v == expected) << cells[i].first << " read as " << v;
-    }
+    for (std::size_t i = 0; i < std::size(cells); ++i)
+        EXPECT_TRUE(same(record_table[i].values[0], cells[i].second)) << cells[i].first;
 
     // semicolons: a decimal comma, points between thousands, a lone point still decimal
     ASSERT_EQ(open_text("County;A;B;C\nAnderson;1.234,5;2.5;-0,25\nAndrews;\"7,0\";1.000.000;12\n"), 1);
-    EXPECT_EQ(std::vector<float>(record_table[0].values, record_table[0].values + 3),
-              std::vector<float>({1234.5f, 2.5f, -0.25f}));
-    EXPECT_EQ(std::vector<float>(record_table[1].values, record_table[1].values + 3),
-              std::vector<float>({7.0f, 1e6f, 12.0f}));
+    expect_cells({{"Anderson", 0, 1234.5f}, {"Anderson", 1, 2.5f}, {"Anderson", 2, -0.25f}, {"Andrews", 0, 7},
+                  {"Andrews", 1, 1e6f}, {"Andrews", 2, 12}});
     // Excel's "sep=" line names the delimiter; a blank may stand before the percent sign
     ASSERT_EQ(open_text("sep=;\r\nCounty,name;Share;Pop\r\nHarris;49,6 %;4\xC2\xA0""731 145\r\n"), 1) << summary.error;
-    EXPECT_EQ(std::tuple(field_labels, value("Harris", 0), value("Harris", 1)),
-              std::tuple(strings({"Share", "Pop"}), 49.6f, 4731145.0f));
+    EXPECT_EQ(field_labels, strings({"Share", "Pop"}));
+    expect_cells({{"Harris", 0, 49.6f}, {"Harris", 1, 4731145}});
 
     // 25 fields at most, the rest named; a blank title is numbered
     text = "County";
@@ -290,7 +268,7 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
     ASSERT_EQ(field_labels.size(), 25u);
     EXPECT_EQ(field_labels[1], "Column 3");
     EXPECT_EQ(summary.left_out, strings({"c26", "c27"}));
-    EXPECT_EQ(value("Harris", 24), 2500000.0f);
+    expect_cells({{"Harris", 24, 2500000}});
     EXPECT_NE(summary_text(summary).find("\n2 columns of numbers left out (25 fields at most): c26, c27."),
               std::string::npos);
 }
@@ -309,10 +287,8 @@ TEST_F(Table, ExportNamesTheTableColumnsUntilARecordFileIsRead) {
     EXPECT_EQ(field_labels, strings({"Income, median", "Rate \"adj\""}));
     EXPECT_EQ(summary.counties, COUNTY_COUNT);
     for (int i = 0; i <= STATE_INDEX; ++i)
-        for (int k = 0; k < FIELD_COUNT; ++k) {
-            const float was = before[i].values[k], now = record_table[i].values[k];
-            EXPECT_TRUE(std::isnan(was) ? std::isnan(now) : now == was) << i << " " << k;
-        }
+        for (int k = 0; k < FIELD_COUNT; ++k)
+            EXPECT_TRUE(same(record_table[i].values[k], before[i].values[k])) << i << " " << k;
 
     ASSERT_EQ(read_csv((dir / "out.csv").c_str()), 1);  // a record import: the catalogue's labels and scales again
     EXPECT_FALSE(table_fields);
@@ -347,12 +323,12 @@ TEST_F(Table, HostileFilesAreRefusedAndChangeNothing) {
     }
     test::write_file(dir / "huge.csv", "County,Value\n");
     ASSERT_EQ(truncate((dir / "huge.csv").c_str(), TABLE_MAX_BYTES + 1), 0);  // sparse: no disk used
-    EXPECT_EQ(open(dir / "huge.csv"), 0);
-    EXPECT_EQ(summary.error, "it is larger than 64 MB");
-    EXPECT_EQ(open(dir / "missing.csv"), 0);
-    EXPECT_EQ(summary.error, "No such file or directory");
-    EXPECT_EQ(open(dir.path()), 0);
-    EXPECT_EQ(summary.error, "it is not a regular file");
+    for (auto [path, error] : {std::pair{dir / "huge.csv", "it is larger than 64 MB"},
+                               {dir / "missing.csv", "No such file or directory"},
+                               {dir.path().string(), "it is not a regular file"}}) {
+        EXPECT_EQ(open(path), 0) << error;
+        EXPECT_EQ(summary.error, error);
+    }
 
     EXPECT_EQ(std::memcmp(before.data(), record_table, sizeof record_table), 0);
     EXPECT_EQ(app_state.record_count, 3);

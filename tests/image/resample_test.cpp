@@ -1,5 +1,4 @@
-// The printer texture: its sides, where it samples the source and its values,
-// against hand-worked examples.
+// The printer texture: its sides, where it samples the source and its values, against hand-worked examples.
 #include <gtest/gtest.h>
 
 #include <algorithm>

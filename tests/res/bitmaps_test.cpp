@@ -1,18 +1,12 @@
-// The bitmaps in res/, read back byte by byte: headers that agree with the
-// file, the logo's colour table and row padding, and for each navigation
-// button its edges, its face and an arrow that points the way its id says.
-#include <gtest/gtest.h>
-
+// The bitmaps in res/, read back byte by byte: headers that agree with the file, the logo's colour table and row
+// padding, and for each navigation button its edges, its face and an arrow that points the way its id says.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+
+#include "test_util.h"
 
 namespace {
 
-std::string read_res(const std::string& name) {
-    std::ifstream in(PLEXAR_SOURCE_DIR "/res/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string read_res(const std::string& name) { return test::read_file(PLEXAR_SOURCE_DIR "/res/" + name); }
 
 uint32_t le(const std::string& file, std::size_t at, int n) {
     uint32_t v = 0;
@@ -57,8 +51,7 @@ TEST(Logo, IsSixteenColoursWithPaddedRowsOnALightBackground) {
 
 struct button {
     const char* name;
-    int width, height;
-    int tip_x, tip_y;  // the way the arrow points
+    int width, height, tip_x, tip_y;  // tip: the way the arrow points
     bool green;
 };
 

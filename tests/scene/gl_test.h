@@ -1,5 +1,4 @@
-// A fresh offscreen OpenGL context for every test, with the process-wide
-// tables back at their start-up state, as the viewer has them at start-up.
+// A fresh offscreen OpenGL context for every test, with the process-wide tables as the viewer has them at start-up.
 #pragma once
 
 #include <gtest/gtest.h>
