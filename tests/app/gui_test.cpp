@@ -4,14 +4,11 @@
 
 #include <sys/stat.h>
 
-#include <cmath>
 #include <unistd.h>
 
+#include <cmath>
+
 #include "app/viewer.h"
-#include "panels/panels.h"
-#include "platform/controls.h"
-#include "platform/qt_layer.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -113,12 +110,12 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
         {dir / "map.png", "only record files (.dat), CSV files (.csv) and tables (.tsv, .txt) can be opened"},
         {dir / "none.dat", "No such file or directory"}};
     if (geteuid() != 0) refused.emplace_back(dir / "locked.csv", "Permission denied");  // root reads it all the same
-    const std::string table(reinterpret_cast<const char*>(record_table), sizeof record_table);
+    auto table = [] { return std::string(reinterpret_cast<const char*>(record_table), sizeof record_table); };
+    const std::string before = table();
     for (const auto& [path, why] : refused) {
         test::shown.clear(), open_data_file(path, true);
         EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't open " + path + ": " + why, "Error"}}));
-        EXPECT_TRUE(app_state.record_count == 255 && table == std::string(reinterpret_cast<const char*>(record_table),
-                                                                          sizeof record_table)) << path;
+        EXPECT_TRUE(app_state.record_count == 255 && table() == before) << path;
     }
     // dropped from a file manager
     std::memset(record_table, 0, sizeof record_table), test::shown.clear();
@@ -151,10 +148,7 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     auto restart = [&] {
         quit_app(), run_message_loop(), QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         reset_app_state(), clear_values();
-        ASSERT_TRUE(app_start());
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+        ASSERT_NO_FATAL_FAILURE(start());
         load_sample();
     };
     auto pose = [&] { return std::tuple(s.view_distance, s.view_tilt, s.view_yaw, s.view_center.x, s.view_center.y); };
@@ -181,14 +175,12 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     for (int run = 0; run < 2; ++run) {  // then again in a new run
         choose("Default Location"), choose("Default Query"), s.view_tilt = 10.0f, select_county(5);
         EXPECT_FALSE(s.colour_by_value || legend_place().shown) << "Default Query leaves the colours on";
-        const std::string before = control_text(s.info_panel, IDC_INFO_TEXT);
+        const std::string before = info_text();
         choose("Saved Location"), choose("Saved Query");
-        EXPECT_EQ(control_text(s.info_panel, IDC_INFO_TEXT), before) << "a report appended";
+        EXPECT_EQ(info_text(), before) << "a report appended";
         EXPECT_EQ(pose(), kept) << run;
         EXPECT_EQ(query(), chosen) << run;
-        int highlighted = 0;
-        for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
-        EXPECT_TRUE(highlighted == 1 && county_table[100].selected && bars_show_field(11)) << run;
+        EXPECT_TRUE(only_highlighted(100) && bars_show_field(11)) << run;
         if (run == 0) restart();
     }
     EXPECT_TRUE(recorder->messages().empty());
@@ -209,38 +201,26 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save location!", "Error"}}));
 }
 
-// Index of a county in the county table, by its name there.
-int county_named(const char* name) {
-    for (int i = 0; i < COUNTY_COUNT; ++i)
-        if (std::strcmp(county_table[i].name, name) == 0) return i;
-    return -1;
-}
-
-std::vector<std::string> demographic_labels() {
-    std::vector<std::string> labels(list_count(app_state.query_panel, IDC_DEMOGRAPHIC));
-    for (size_t k = 0; k < labels.size(); ++k) list_text(app_state.query_panel, IDC_DEMOGRAPHIC, int(k), labels[k]);
-    return labels;
-}
-
 TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsTheCatalogueBack) {
     test::scratch_dir dir;
     test::write_file(dir / "results.csv", "County,Votes,Share %\r\n\"Harris County, Texas\",\"1,234\",55.5%\r\n"
                                           "Texas,\"9,999\",50%\r\nLa Salle,12,N/A\r\nNowhere,1,2\r\n");
+    auto labels = [] { return list_lines(app_state.query_panel, IDC_DEMOGRAPHIC); };
     app_state.active_field = 7;  // the table has no eighth field: its first is shown
     answers = {dir / "results.csv"}, choose("Open Table..");
     EXPECT_EQ(dialogs, (std::vector<std::string>{"open .csv .tsv .txt " + start_dir}));
-    EXPECT_EQ(demographic_labels(), (std::vector<std::string>{"Votes", "Share %"}));
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Votes", "Share %"}));
     EXPECT_EQ(recorder->messages(), (test::message_list{{
         "2 of 254 counties got a row, 2 fields were taken, 1 row did not match.\n"
         "Counties matched by the column \"County\".\nThe row for Texas gives the state-wide values.\n"
         "The Info panel lists the rows not matched and the counties without a row.", "Info"}}));
-    const std::string info = control_text(app_state.info_panel, IDC_INFO_TEXT);
+    const std::string info = info_text();
     EXPECT_NE(info.find("Rows not matched (1): Nowhere (line 5)\r\nCounties without a row (252): Anderson, Andrews, "),
               std::string::npos) << info;
     EXPECT_TRUE(window_visible(app_state.info_panel));
 
     // the first field with the scale that fits its tallest bar (1234 x 0.1), "n/a" where a county has no value
-    const int harris = county_named("Harris"), la_salle = county_named("LaSalle");
+    const int harris = 100, la_salle = 141;  // in the county table
     EXPECT_EQ(std::tuple(app_state.active_field, list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE),
                          county_table[harris].value, app_state.state_value), std::tuple(0, 1, 1234.0f, 9999.0f));
     EXPECT_TRUE(std::isnan(county_table[0].value));
@@ -250,15 +230,15 @@ TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsT
 
     // Load Data puts the catalogue's labels back (the export header follows them: the table tests)
     answers = {SAMPLE + ".dat"}, dialogs.clear(), choose("Load Data..");
-    EXPECT_EQ(demographic_labels().size(), 25u);
-    EXPECT_EQ(demographic_labels()[0], "REP VOTE%");
+    EXPECT_EQ(labels().size(), 25u);
+    EXPECT_EQ(labels()[0], "REP VOTE%");
 
     // a table without figures is refused, and nothing changes
     test::write_file(dir / "names.tsv", "Name\tNote\r\nHarris\tbig\r\n"), test::shown.clear();
     answers = {dir / "names.tsv"}, dialogs.clear(), choose("Open Table..");
     EXPECT_EQ(recorder->messages(),
               (test::message_list{{"Can't open " + dir / "names.tsv" + ": it has no column of numbers", "Error"}}));
-    EXPECT_TRUE(holds_sample() && demographic_labels().size() == 25u);
+    EXPECT_TRUE(holds_sample() && labels().size() == 25u);
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};
