@@ -53,7 +53,6 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGreyThenOnlyPaintsKeyRelease
 }
 
 TEST_F(Viewer, LoadAndImportFillTheTableExportAndSaveWriteItOrEachSaysWhyNot) {
-    test::scratch_dir dir;
     std::filesystem::create_directory(dir / "sub");
     answers = {SAMPLE + ".csv", SAMPLE + ".dat", dir / "missing.dat", dir / "sub", "/dev/zero", ""};
     choose("Import CSV..");
@@ -93,7 +92,6 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     EXPECT_TRUE(std::string(record_table[STATE_INDEX].name) == "TEXAS" && app_state.record_count == 255);
     EXPECT_TRUE(recorder->messages().empty() && bars_show_field(0));
     // the extension in any case
-    test::scratch_dir dir;
     std::filesystem::copy_file(SAMPLE + ".dat", dir / "TEXAS.DAT");
     open_data_file(dir / "TEXAS.DAT");
     EXPECT_TRUE(holds_sample() && bars_show_field(0));
@@ -198,7 +196,6 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
 }
 
 TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsTheCatalogueBack) {
-    test::scratch_dir dir;
     test::write_file(dir / "results.csv", "County,Votes,Share %\r\n\"Harris County, Texas\",\"1,234\",55.5%\r\n"
                                           "Texas,\"9,999\",50%\r\nLa Salle,12,N/A\r\nNowhere,1,2\r\n");
     auto labels = [] { return list_lines(app_state.query_panel, IDC_DEMOGRAPHIC); };

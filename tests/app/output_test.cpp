@@ -74,7 +74,6 @@ protected:
 };
 
 TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
-    test::scratch_dir dir;
     app_state.view_tilt = 30.0f, app_state.view_yaw = -25.0f, build_scene();
     ASSERT_TRUE(window_visible(app_state.query_panel));  // a panel lies over the view's top left
     client_size(641, 480);  // 1923 bytes of pixels and one pad byte a row
@@ -103,7 +102,6 @@ TEST_F(Output, ASnapshotIsTheViewAtTheClientAreasSizeWhateverLiesOverIt) {
 }
 
 TEST_F(Output, TheFilterChosenInTheSaveDialogGivesABareNameItsType) {
-    test::scratch_dir dir;
     const message_fn messages = set_message_handler(nullptr);
     const question_fn questions = set_question_handler(nullptr);
     install_qt_dialogs(), set_message_handler(messages), set_question_handler(questions);
@@ -122,7 +120,6 @@ TEST_F(Output, TheFilterChosenInTheSaveDialogGivesABareNameItsType) {
 }
 
 TEST_F(Output, ACancelledSnapshotWritesNothingAndAFailedOneSaysSoAndKeepsTheOldFile) {
-    test::scratch_dir dir;
     answers = {"", dir / "old.bmp", dir / "no/such/folder/view.bmp", dir / "no/such/folder/view.png"};
     choose("Save Snapshot..");  // cancelled
     EXPECT_TRUE(recorder->messages().empty() && timer_running());
@@ -152,7 +149,6 @@ TEST(PageFit, TheWorkedExamples) {
 }
 
 TEST_F(Output, APrintoutIsTheSnapshotScaledToFitCentredAndUpright) {
-    test::scratch_dir dir;
     app_state.view_tilt = 35.0f, app_state.view_yaw = 40.0f, build_scene();  // nothing symmetric about it
     rgb_image snapshot{};
     ASSERT_TRUE(capture_view(&snapshot));
@@ -206,7 +202,6 @@ TEST_F(Output, APrintoutIsTheSnapshotScaledToFitCentredAndUpright) {
 }
 
 TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJobAndSaysWhy) {
-    test::scratch_dir dir;
     set_print_dialog_handler([](pl_window*) -> pl_printer* { return nullptr; });
     choose("Print..");
     EXPECT_TRUE(recorder->messages().empty() && timer_running());
@@ -232,7 +227,6 @@ TEST_F(Output, ACancelledPrintPrintsNothingAndAFailedOneAbortsTheJobAndSaysWhy) 
 }
 
 TEST_F(Output, APageDrawnInBandsIsThePageDrawnWhole) {
-    test::scratch_dir dir;
     print_to(dir / "whole.pdf");
     set_printer_test_limits(false, 1500);  // tiles of at most 1500 pixels a side
     print_to(dir / "bands.pdf");

@@ -74,9 +74,8 @@ TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsFilledThePanelCommandsShowThemAnd
 
 TEST_F(Panels, AHeldButtonStepsOnEveryTickStopsOnItsLimitAndEndsWhereverItIsReleased) {
     app_state_rec& s = app_state;
-    QWidget* tilt_down = widget(s.gis_panel, IDC_NAV_TILT_DOWN);
     QWidget* view = client_area(s.main_window);
-    QTest::mousePress(tilt_down, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mousePress(widget(s.gis_panel, IDC_NAV_TILT_DOWN), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(std::tuple(int(s.nav_action), capture_window()), std::tuple(int(NAV_TILT_DOWN), s.gis_panel));
     tick(1);
     EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-5.0f, 1));
@@ -262,7 +261,6 @@ TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTopAndSavesOrCl
     EXPECT_LE(edit_line_count(info, IDC_INFO_TEXT), 198);
 
     // Save writes what the panel holds, Clear empties it
-    test::scratch_dir dir;
     load_sample(), select_county(0), select_county(1);
     std::string expected = info_text();
     auto* save = widget(info, IDC_INFO_SAVE);

@@ -106,6 +106,7 @@ protected:
 
     std::optional<test::message_recorder> recorder;
     test::scratch_dir config;  // the configuration folder of this test's runs
+    test::scratch_dir dir;     // a folder for the test's own files
     QMainWindow* frame = nullptr; std::string start_dir; bool ended = false;
 };
 
