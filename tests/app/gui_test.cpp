@@ -186,8 +186,7 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     // a file not understood is nothing saved; a folder that cannot be written says so once, and this run keeps it
     test::write_file(config / "plexar/views.txt", "location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"
                                                   "query field=99 scale=2 county=100\n");
-    restart();
-    choose("Saved Location");
+    restart(), choose("Saved Location");
     EXPECT_EQ(pose(), home);
     setenv("XDG_CONFIG_HOME", (config / "plexar/views.txt").c_str(), 1);  // a file, not a folder
     s.view_yaw = -90.0f, choose("Save Location"), s.view_yaw = 0.0f, choose("Saved Location");

@@ -231,9 +231,8 @@ TEST_F(Output, APageDrawnInBandsIsThePageDrawnWhole) {
     set_printer_test_limits(false, 1500);  // tiles of at most 1500 pixels a side
     print_to(dir / "bands.pdf");
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Print spooled", "Info"}, {"Print spooled", "Info"}}));
-    // At the printer's own resolution, over a square where four tiles meet (coarser, the rasteriser samples each
-    // band's image on its own). The two differ only where the quad's texture is sampled a fraction of a pixel
-    // apart at the tile's edges of the clip volume.
+    // At the printer's own resolution, over a square where four tiles meet (coarser, the rasteriser samples each band
+    // on its own): the two differ only where the texture is sampled a fraction of a pixel apart at the tiles' edges.
     const std::string crop = "-r 1200 -x 3600 -y 4600 -W 1800 -H 1800";
     const QImage whole = rasterise(dir / "whole.pdf", crop), bands = rasterise(dir / "bands.pdf", crop);
     ASSERT_TRUE(whole.width() == 1800 && bands.width() == 1800 && whole.height() == bands.height());
