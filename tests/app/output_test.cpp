@@ -22,7 +22,8 @@ using namespace viewer_test;
 // The first page of a PDF file as pdftoppm draws it with the given options (resolution, crop); null when unreadable.
 QImage rasterise(const std::string& pdf, const std::string& options) {
     test::scratch_dir dir;
-    if (std::system(("pdftoppm " + options + " -singlefile '" + pdf + "' '" + (dir / "page") + "'").c_str()) != 0) return {};
+    const std::string command = "pdftoppm " + options + " -singlefile '" + pdf + "' '" + (dir / "page") + "'";
+    if (std::system(command.c_str()) != 0) return {};
     return QImage(QString::fromStdString(dir / "page.ppm"), "PPM").convertToFormat(QImage::Format_RGB888);
 }
 
