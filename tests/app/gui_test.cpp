@@ -4,20 +4,17 @@
 
 #include <sys/stat.h>
 
-#include <cmath>
 #include <unistd.h>
 
+#include <cmath>
+
 #include "app/viewer.h"
-#include "panels/panels.h"
-#include "platform/controls.h"
-#include "platform/qt_layer.h"
-#include "res/resource.h"
 
 namespace {
 
 using namespace viewer_test;
 
-TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
+TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGreyThenOnlyPaintsKeyReleasesAndCommandsDraw) {
     std::string menus = frame->windowTitle().toStdString();
     for (QAction* top : frame->menuBar()->actions()) {
         menus += "\n" + top->text().toStdString();
@@ -32,16 +29,16 @@ TEST_F(Viewer, StartsWithItsTitleItsMenusAndTheMapOnGrey) {
         return std::abs(p[3 * i] - 160) + std::abs(p[3 * i + 1] - 160) + std::abs(p[3 * i + 2] - 160) <= 2; };
     EXPECT_TRUE(grey(0) && grey(w - 1) && grey(w * (h - 1)) && grey(w * h - 1));  // the corners
     EXPECT_FALSE(grey(w * (h / 2) + w / 2));
-}
 
-TEST_F(Viewer, OnlyPaintsKeyReleasesAndCommandsDraw) {
-    send_message(app_state.main_window, WM_SIZE, 0, make_lparam(640, 480));
-    EXPECT_EQ(std::tuple(app_state.win_width, app_state.win_height, presents), std::tuple(640, 480, 0));
-    send_message(app_state.main_window, WM_PAINT, 0, 0), QTest::keyPress(client_area(app_state.main_window), Qt::Key_A);
+    // after start-up only paints, key releases and commands draw
+    app_state_rec& s = app_state;
+    send_message(s.main_window, WM_SIZE, 0, make_lparam(640, 480));
+    EXPECT_EQ(std::tuple(s.win_width, s.win_height, presents), std::tuple(640, 480, 0));
+    send_message(s.main_window, WM_PAINT, 0, 0), QTest::keyPress(client_area(s.main_window), Qt::Key_A);
     EXPECT_EQ(presents, 1);
-    QTest::keyRelease(client_area(app_state.main_window), Qt::Key_A);
+    QTest::keyRelease(client_area(s.main_window), Qt::Key_A);
     EXPECT_EQ(presents, 2);
-    app_state_rec& s = app_state;  // ids without a command of their own only redraw; the high word is no part of an id
+    // ids without a command of their own only redraw; the high word is no part of an id
     load_sample(), s.view_center = {300.0f, 400.0f, 0.0f}, s.active_field = 7;
     for (wparam id : std::initializer_list<wparam>{0, 9, 13, 15, 20, 22, 40, 42, 0xFFFF, 0x10000, 0x10016, 0xABCD0009}) {
         presents = 0, send_message(s.main_window, WM_COMMAND, id, 0);
@@ -55,8 +52,7 @@ TEST_F(Viewer, OnlyPaintsKeyReleasesAndCommandsDraw) {
               std::tuple(941.0f, 694.0f, 900.0f, 35.0f, -120.0f));
 }
 
-TEST_F(Viewer, LoadAndImportFillTheTableOrSayWhyNot) {
-    test::scratch_dir dir;
+TEST_F(Viewer, LoadAndImportFillTheTableExportAndSaveWriteItOrEachSaysWhyNot) {
     std::filesystem::create_directory(dir / "sub");
     answers = {SAMPLE + ".csv", SAMPLE + ".dat", dir / "missing.dat", dir / "sub", "/dev/zero", ""};
     choose("Import CSV..");
@@ -74,11 +70,9 @@ TEST_F(Viewer, LoadAndImportFillTheTableOrSayWhyNot) {
     const std::string scratch = dir.path().string() + "/";
     EXPECT_EQ(dialogs, (std::vector<std::string>{"open .csv " + start_dir, "open .dat " + SAMPLE_DIR,
         "open .dat " + SAMPLE_DIR, "open .dat " + scratch, "open .csv " + scratch, "open .dat /dev/"}));
-}
 
-TEST_F(Viewer, ExportAndSaveWriteTheSampleFilesAndAskBeforeReplacing) {
-    test::scratch_dir dir;
-    load_sample(), test::write_file(dir / "old.csv", "old");
+    // Export and Save write the sample's files, and ask before replacing one
+    dialogs.clear(), load_sample(), test::write_file(dir / "old.csv", "old");
     answers = {dir / "view.CSV", dir / "saved", dir / "none/out.csv", dir / "none/out.dat", dir / "old", ""};
     const char *csv = "Export CSV..", *dat = "Save Data..";
     for (const char* entry : {csv, dat, csv, dat, csv, csv}) choose(entry);
@@ -98,7 +92,6 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     EXPECT_TRUE(std::string(record_table[STATE_INDEX].name) == "TEXAS" && app_state.record_count == 255);
     EXPECT_TRUE(recorder->messages().empty() && bars_show_field(0));
     // the extension in any case
-    test::scratch_dir dir;
     std::filesystem::copy_file(SAMPLE + ".dat", dir / "TEXAS.DAT");
     open_data_file(dir / "TEXAS.DAT");
     EXPECT_TRUE(holds_sample() && bars_show_field(0));
@@ -113,12 +106,12 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
         {dir / "map.png", "only record files (.dat), CSV files (.csv) and tables (.tsv, .txt) can be opened"},
         {dir / "none.dat", "No such file or directory"}};
     if (geteuid() != 0) refused.emplace_back(dir / "locked.csv", "Permission denied");  // root reads it all the same
-    const std::string table(reinterpret_cast<const char*>(record_table), sizeof record_table);
+    auto table = [] { return std::string(reinterpret_cast<const char*>(record_table), sizeof record_table); };
+    const std::string before = table();
     for (const auto& [path, why] : refused) {
         test::shown.clear(), open_data_file(path, true);
         EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't open " + path + ": " + why, "Error"}}));
-        EXPECT_TRUE(app_state.record_count == 255 && table == std::string(reinterpret_cast<const char*>(record_table),
-                                                                          sizeof record_table)) << path;
+        EXPECT_TRUE(app_state.record_count == 255 && table() == before) << path;
     }
     // dropped from a file manager
     std::memset(record_table, 0, sizeof record_table), test::shown.clear();
@@ -135,9 +128,7 @@ TEST_F(Viewer, FilesOpenFromTheCommandLineOrADropAndTheKeysReachTheirCommands) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
     QWidget* view = client_area(app_state.main_window);
-    for (auto [key, modifier] : {std::pair{Qt::Key_O, Qt::ControlModifier}, {Qt::Key_S, Qt::ControlModifier},
-                                 {Qt::Key_I, Qt::ControlModifier}, {Qt::Key_E, Qt::ControlModifier}})
-        QTest::keyClick(view, key, modifier);
+    for (Qt::Key key : {Qt::Key_O, Qt::Key_S, Qt::Key_I, Qt::Key_E}) QTest::keyClick(view, key, Qt::ControlModifier);
     EXPECT_EQ(dialogs, (std::vector<std::string>{"open .dat " + start_dir, "save .dat " + start_dir,
                                                  "open .csv " + start_dir, "save .csv " + start_dir}));
     QTest::keyClick(view, Qt::Key_F1);
@@ -151,10 +142,7 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     auto restart = [&] {
         quit_app(), run_message_loop(), QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         reset_app_state(), clear_values();
-        ASSERT_TRUE(app_start());
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+        ASSERT_NO_FATAL_FAILURE(start());
         load_sample();
     };
     auto pose = [&] { return std::tuple(s.view_distance, s.view_tilt, s.view_yaw, s.view_center.x, s.view_center.y); };
@@ -181,14 +169,12 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     for (int run = 0; run < 2; ++run) {  // then again in a new run
         choose("Default Location"), choose("Default Query"), s.view_tilt = 10.0f, select_county(5);
         EXPECT_FALSE(s.colour_by_value || legend_place().shown) << "Default Query leaves the colours on";
-        const std::string before = control_text(s.info_panel, IDC_INFO_TEXT);
+        const std::string before = info_text();
         choose("Saved Location"), choose("Saved Query");
-        EXPECT_EQ(control_text(s.info_panel, IDC_INFO_TEXT), before) << "a report appended";
+        EXPECT_EQ(info_text(), before) << "a report appended";
         EXPECT_EQ(pose(), kept) << run;
         EXPECT_EQ(query(), chosen) << run;
-        int highlighted = 0;
-        for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
-        EXPECT_TRUE(highlighted == 1 && county_table[100].selected && bars_show_field(11)) << run;
+        EXPECT_TRUE(only_highlighted(100) && bars_show_field(11)) << run;
         if (run == 0) restart();
     }
     EXPECT_TRUE(recorder->messages().empty());
@@ -200,8 +186,7 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     // a file not understood is nothing saved; a folder that cannot be written says so once, and this run keeps it
     test::write_file(config / "plexar/views.txt", "location distance=912.5 tilt=-35 yaw=40.25 center=300.125,400.5\n"
                                                   "query field=99 scale=2 county=100\n");
-    restart();
-    choose("Saved Location");
+    restart(), choose("Saved Location");
     EXPECT_EQ(pose(), home);
     setenv("XDG_CONFIG_HOME", (config / "plexar/views.txt").c_str(), 1);  // a file, not a folder
     s.view_yaw = -90.0f, choose("Save Location"), s.view_yaw = 0.0f, choose("Saved Location");
@@ -209,38 +194,24 @@ TEST_F(Viewer, ASavedLocationAndQueryComeBackAlsoAfterARestartAndNothingSavedOnl
     EXPECT_EQ(recorder->messages(), (test::message_list{{"Can't save location!", "Error"}}));
 }
 
-// Index of a county in the county table, by its name there.
-int county_named(const char* name) {
-    for (int i = 0; i < COUNTY_COUNT; ++i)
-        if (std::strcmp(county_table[i].name, name) == 0) return i;
-    return -1;
-}
-
-std::vector<std::string> demographic_labels() {
-    std::vector<std::string> labels(list_count(app_state.query_panel, IDC_DEMOGRAPHIC));
-    for (size_t k = 0; k < labels.size(); ++k) list_text(app_state.query_panel, IDC_DEMOGRAPHIC, int(k), labels[k]);
-    return labels;
-}
-
 TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsTheCatalogueBack) {
-    test::scratch_dir dir;
     test::write_file(dir / "results.csv", "County,Votes,Share %\r\n\"Harris County, Texas\",\"1,234\",55.5%\r\n"
                                           "Texas,\"9,999\",50%\r\nLa Salle,12,N/A\r\nNowhere,1,2\r\n");
+    auto labels = [] { return list_lines(app_state.query_panel, IDC_DEMOGRAPHIC); };
     app_state.active_field = 7;  // the table has no eighth field: its first is shown
     answers = {dir / "results.csv"}, choose("Open Table..");
     EXPECT_EQ(dialogs, (std::vector<std::string>{"open .csv .tsv .txt " + start_dir}));
-    EXPECT_EQ(demographic_labels(), (std::vector<std::string>{"Votes", "Share %"}));
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Votes", "Share %"}));
     EXPECT_EQ(recorder->messages(), (test::message_list{{
         "2 of 254 counties got a row, 2 fields were taken, 1 row did not match.\n"
         "Counties matched by the column \"County\".\nThe row for Texas gives the state-wide values.\n"
         "The Info panel lists the rows not matched and the counties without a row.", "Info"}}));
-    const std::string info = control_text(app_state.info_panel, IDC_INFO_TEXT);
-    EXPECT_NE(info.find("Rows not matched (1): Nowhere (line 5)\r\nCounties without a row (252): Anderson, Andrews, "),
-              std::string::npos) << info;
+    EXPECT_NE(info_text().find("Rows not matched (1): Nowhere (line 5)\r\nCounties without a row (252): Anderson, "),
+              std::string::npos) << info_text();
     EXPECT_TRUE(window_visible(app_state.info_panel));
 
     // the first field with the scale that fits its tallest bar (1234 x 0.1), "n/a" where a county has no value
-    const int harris = county_named("Harris"), la_salle = county_named("LaSalle");
+    const int harris = 100, la_salle = 141;  // in the county table
     EXPECT_EQ(std::tuple(app_state.active_field, list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE),
                          county_table[harris].value, app_state.state_value), std::tuple(0, 1, 1234.0f, 9999.0f));
     EXPECT_TRUE(std::isnan(county_table[0].value));
@@ -250,15 +221,15 @@ TEST_F(Viewer, OpenTableShowsItsColumnsAsFieldsSaysWhatMatchedAndLoadDataBringsT
 
     // Load Data puts the catalogue's labels back (the export header follows them: the table tests)
     answers = {SAMPLE + ".dat"}, dialogs.clear(), choose("Load Data..");
-    EXPECT_EQ(demographic_labels().size(), 25u);
-    EXPECT_EQ(demographic_labels()[0], "REP VOTE%");
+    ASSERT_EQ(labels().size(), 25u);
+    EXPECT_EQ(labels()[0], "REP VOTE%");
 
     // a table without figures is refused, and nothing changes
     test::write_file(dir / "names.tsv", "Name\tNote\r\nHarris\tbig\r\n"), test::shown.clear();
     answers = {dir / "names.tsv"}, dialogs.clear(), choose("Open Table..");
     EXPECT_EQ(recorder->messages(),
               (test::message_list{{"Can't open " + dir / "names.tsv" + ": it has no column of numbers", "Error"}}));
-    EXPECT_TRUE(holds_sample() && demographic_labels().size() == 25u);
+    EXPECT_TRUE(holds_sample() && labels().size() == 25u);
 }
 
 class Ending : public Viewer, public ::testing::WithParamInterface<bool> {};

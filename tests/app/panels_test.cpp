@@ -1,8 +1,5 @@
-// The tool windows as a user meets them: the GIS panel's held buttons and
-// Height Scale list, the Query panel's lists and county reports, the Info
-// panel's bound, Clear and Save, the About box. Real widgets and real input
-// events on the running program.
-#include <QApplication>
+// The tool windows as a user meets them, real widgets and real input events on the running program: the GIS panel's
+// held buttons and Height Scale list, the Query panel's lists and reports, the Ranking and Info panels, the About box.
 #include <QComboBox>
 #include <QDialog>
 #include <QListWidget>
@@ -13,10 +10,6 @@
 
 #include "app/viewer.h"
 #include "interact/gis_panel.h"
-#include "panels/panels.h"
-#include "platform/controls.h"
-#include "platform/qt_layer.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -33,14 +26,12 @@ class Panels : public Viewer {
 protected:
     void SetUp() override {
         Viewer::SetUp();
-        // ticks are sent by hand here, so that every frame counted is one the test caused
-        kill_timer(app_state.main_window, FRAME_TIMER);
+        kill_timer(app_state.main_window, FRAME_TIMER);  // ticks sent by hand: every frame counted is the test's
         QCoreApplication::processEvents(), presents = 0;
     }
     void tick(int n, unsigned id = FRAME_TIMER) {
         for (int i = 0; i < n; ++i) send_message(app_state.main_window, WM_TIMER, id, 0);
     }
-    std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
     void pick_in_list(unsigned id, int row, pl_window* panel = app_state.query_panel) {  // a real click on the entry
         auto* list = widget<QListWidget>(panel, id);
         list->scrollToItem(list->item(row));
@@ -48,34 +39,43 @@ protected:
     }
 };
 
-TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsWithTheirListsFilled) {
-    EXPECT_TRUE(window_visible(app_state.gis_panel) && window_visible(app_state.query_panel));
-    EXPECT_FALSE(window_visible(app_state.info_panel) || window_visible(app_state.about_box) ||
-                 window_visible(app_state.ranking_panel));
-    auto entries = [](unsigned id) {
-        std::vector<std::string> all(list_count(app_state.query_panel, id));
-        for (int i = 0; i < int(all.size()); ++i) EXPECT_TRUE(list_text(app_state.query_panel, id, i, all[i])) << i;
-        return all;
-    };
+TEST_F(Panels, StartUpShowsTheGisAndQueryPanelsFilledThePanelCommandsShowThemAndDefaultQueryRefreshesThem) {
+    app_state_rec& s = app_state;
+    EXPECT_TRUE(window_visible(s.gis_panel) && window_visible(s.query_panel));
+    EXPECT_FALSE(window_visible(s.info_panel) || window_visible(s.about_box) || window_visible(s.ranking_panel));
     std::vector<std::string> labels, names;
     ASSERT_TRUE(read_catalogue(CATALOGUE_PATH, labels) && labels.size() == FIELD_COUNT);
     for (int i = 0; i < COUNTY_COUNT; ++i) names.push_back(county_table[i].name);
-    EXPECT_EQ(entries(IDC_DEMOGRAPHIC), labels);
-    EXPECT_EQ(entries(IDC_SELECTION), names);
+    EXPECT_EQ(list_lines(s.query_panel, IDC_DEMOGRAPHIC), labels);
+    EXPECT_EQ(list_lines(s.query_panel, IDC_SELECTION), names);
     // the Query panel, made second, put field 0's default scale into the GIS panel's list
-    EXPECT_EQ(list_selection(app_state.query_panel, IDC_DEMOGRAPHIC), 0);
-    EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), -1);
-    EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), field_scale_index[0]);
-    EXPECT_EQ(widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE)->currentText().toStdString(), "1:1");
-    QWidget* demographic = widget(app_state.query_panel, IDC_DEMOGRAPHIC);
+    EXPECT_EQ(std::tuple(list_selection(s.query_panel, IDC_DEMOGRAPHIC), list_selection(s.query_panel, IDC_SELECTION),
+                         list_selection(s.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(0, -1, int(field_scale_index[0])));
+    EXPECT_EQ(widget<QComboBox>(s.gis_panel, IDC_HEIGHT_SCALE)->currentText().toStdString(), "1:1");
+    QWidget* demographic = widget(s.query_panel, IDC_DEMOGRAPHIC);
     EXPECT_EQ(demographic->window()->focusWidget(), demographic);  // the keyboard's, once the window is active
+
+    load_sample();
+    for (pl_window* p : {s.gis_panel, s.query_panel, s.info_panel}) hide_window(p);
+    choose("Show GIS Panel"), choose("Show Query Panel");
+    EXPECT_TRUE(window_visible(s.gis_panel) && window_visible(s.query_panel) && !window_visible(s.info_panel));
+    choose("Show Info Panel");
+    EXPECT_TRUE(window_visible(s.info_panel) && info_text().empty());
+    // a county and field 5 chosen, then a scale of the user's: Default Query goes back to field 0 and its scale
+    pick_in_list(IDC_SELECTION, 30), pick_in_list(IDC_DEMOGRAPHIC, 5);
+    const std::string reports = info_text();
+    list_select(s.gis_panel, IDC_HEIGHT_SCALE, 3), s.height_scale = 0.001f;
+    choose("Default Query");
+    EXPECT_EQ(std::tuple(s.active_field, s.selected_county, s.height_scale), std::tuple(int16_t(0), int16_t(30), 1.0f));
+    EXPECT_EQ(std::tuple(list_selection(s.query_panel, IDC_DEMOGRAPHIC), list_selection(s.query_panel, IDC_SELECTION),
+                         list_selection(s.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(0, 30, 0));
+    EXPECT_TRUE(bars_show_field(0) && county_table[30].selected && info_text() == reports);
 }
 
 TEST_F(Panels, AHeldButtonStepsOnEveryTickStopsOnItsLimitAndEndsWhereverItIsReleased) {
     app_state_rec& s = app_state;
-    QWidget* tilt_down = widget(s.gis_panel, IDC_NAV_TILT_DOWN);
     QWidget* view = client_area(s.main_window);
-    QTest::mousePress(tilt_down, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mousePress(widget(s.gis_panel, IDC_NAV_TILT_DOWN), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(std::tuple(int(s.nav_action), capture_window()), std::tuple(int(NAV_TILT_DOWN), s.gis_panel));
     tick(1);
     EXPECT_EQ(std::tuple(s.view_tilt, presents), std::tuple(-5.0f, 1));
@@ -113,57 +113,49 @@ TEST_F(Panels, AHeldButtonStepsOnEveryTickStopsOnItsLimitAndEndsWhereverItIsRele
     EXPECT_EQ(int(s.nav_action), 0);
 }
 
-TEST_F(Panels, EachHeightScaleEntryRebuildsTheBarsWithItsFactor) {
+TEST_F(Panels, EachHeightScaleEntryAndFieldRebuildTheBarsAndChoosingACountyReportsIt) {
+    app_state_rec& s = app_state;
     load_sample();
-    auto* combo = widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE);
-    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 0), app_state.height_scale = 1.0f;
+    auto* combo = widget<QComboBox>(s.gis_panel, IDC_HEIGHT_SCALE);
+    list_select(s.gis_panel, IDC_HEIGHT_SCALE, 0), s.height_scale = 1.0f;
     EXPECT_EQ(presents, 0);  // set from the program: no notification, no rebuild
     const float factors[] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};
     combo->setFocus();
     for (int entry = 1; entry < 6; ++entry) {
         QTest::keyClick(combo, Qt::Key_Down);  // moving through the closed list chooses
-        EXPECT_EQ(std::tuple(app_state.height_scale, presents), std::tuple(factors[entry], entry)) << entry;
+        EXPECT_EQ(std::tuple(s.height_scale, presents), std::tuple(factors[entry], entry)) << entry;
     }
     QTest::keyClick(combo, Qt::Key_Home);
-    EXPECT_EQ(std::tuple(app_state.height_scale, list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE)),
-              std::tuple(1.0f, 0));
+    EXPECT_EQ(std::tuple(s.height_scale, list_selection(s.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(1.0f, 0));
     EXPECT_TRUE(bars_show_field(0));
-}
 
-TEST_F(Panels, ChoosingAFieldChangesTheBarsAndScaleAndChoosingACountyReportsIt) {
-    load_sample();
+    // a field chosen: its values on the bars, its default scale, nothing reported
     record_table[100].values[11] = 12.5f;  // Harris
     record_table[STATE_INDEX].values[11] = -7.0f;
-    // the field: its values on the bars, its default scale, nothing reported
-    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 0), app_state.height_scale = 1.0f;
     pick_in_list(IDC_DEMOGRAPHIC, 11);  // POPULATION, at 10000:1
-    EXPECT_EQ(std::tuple(app_state.active_field, app_state.height_scale, int(field_scale_index[11])),
+    EXPECT_EQ(std::tuple(s.active_field, s.height_scale, int(field_scale_index[11])),
               std::tuple(int16_t(11), 0.0001f, 4));
-    EXPECT_EQ(list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE), 4);
-    EXPECT_TRUE(bars_show_field(11) && info_text().empty() && !window_visible(app_state.info_panel));
+    EXPECT_EQ(list_selection(s.gis_panel, IDC_HEIGHT_SCALE), 4);
+    EXPECT_TRUE(bars_show_field(11) && info_text().empty() && !window_visible(s.info_panel));
     std::string population;
-    ASSERT_TRUE(list_text(app_state.query_panel, IDC_DEMOGRAPHIC, 11, population));
+    ASSERT_TRUE(list_text(s.query_panel, IDC_DEMOGRAPHIC, 11, population));
 
-    // the county: centred on, highlighted alone, reported; the lists are not refilled
+    // a county chosen: centred on, highlighted alone, reported; the lists are not refilled
     county_table[3].selected = 1;
     pick_in_list(IDC_SELECTION, 100);
-    EXPECT_EQ(std::tuple(app_state.selected_county, app_state.view_center.x, app_state.view_center.y),
+    EXPECT_EQ(std::tuple(s.selected_county, s.view_center.x, s.view_center.y),
               std::tuple(int16_t(100), float(county_table[100].x), float(county_table[100].y)));
-    int highlighted = 0;
-    for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
-    EXPECT_TRUE(highlighted == 1 && county_table[100].selected);
+    EXPECT_TRUE(only_highlighted(100));
     const std::string report = "\r\n" + population + " for Harris county: 12.50\r\n" + population + " for Texas: -7.00\r\n";
     EXPECT_EQ(info_text(), report);
-    EXPECT_TRUE(window_visible(app_state.info_panel));
-    // Escape hides the panel with its text; the same county again adds the same report,
-    // and the new frame and the panel shown with it reach the screen in one composition
-    QTest::keyClick(widget(app_state.info_panel, IDC_INFO_CLEAR), Qt::Key_Escape);
-    EXPECT_FALSE(window_visible(app_state.info_panel));
-    // Counted once the window is still: the list clicked above scrolls to its
-    // entry again a double-click's time later, and a busy machine can be late
-    // repainting what the hidden panel uncovered.
+    EXPECT_TRUE(window_visible(s.info_panel));
+    // Escape hides the panel with its text; the same county again adds the same report, and the new frame and the
+    // panel shown with it reach the screen in one composition: counted once the window is still (the list clicked
+    // above scrolls to its entry again a double-click's time later, and a busy machine can be late repainting).
+    QTest::keyClick(widget(s.info_panel, IDC_INFO_CLEAR), Qt::Key_Escape);
+    EXPECT_FALSE(window_visible(s.info_panel));
     int compositions = 0;
-    QObject::connect(qobject_cast<QOpenGLWidget*>(client_area(app_state.main_window)), &QOpenGLWidget::frameSwapped,
+    QObject::connect(qobject_cast<QOpenGLWidget*>(client_area(s.main_window)), &QOpenGLWidget::frameSwapped,
                      [&] { ++compositions; });
     QTest::qWait(QApplication::doubleClickInterval() + 150);
     for (int seen = -1, waited = 0; seen != compositions && waited < 3000; waited += 150)
@@ -172,12 +164,11 @@ TEST_F(Panels, ChoosingAFieldChangesTheBarsAndScaleAndChoosingACountyReportsIt) 
     select_county(100);
     QTest::qWait(100);
     EXPECT_EQ(info_text(), report + report);
-    EXPECT_TRUE(window_visible(app_state.info_panel));
+    EXPECT_TRUE(window_visible(s.info_panel));
     EXPECT_EQ(compositions, 1);
 }
 
 TEST_F(Panels, ReportsSayTwoDecimalsWithSignInAnyLocaleAndNameAFieldWithoutLabel) {
-    const std::string label = "REP VOTE%";
     select_county(0);  // nothing loaded
     EXPECT_EQ(info_text(), "\r\nREP VOTE% for Anderson county: 0.00\r\nREP VOTE% for Texas: 0.00\r\n");
     record_table[7].values[0] = -3.25f, record_table[STATE_INDEX].values[0] = 1234.567f;
@@ -198,11 +189,7 @@ TEST_F(Panels, ReportsSayTwoDecimalsWithSignInAnyLocaleAndNameAFieldWithoutLabel
 
 TEST_F(Panels, TheRankingPanelOrdersTheCountiesByTheFieldShownAndChoosesACountyAsTheSelectionListDoes) {
     pl_window* ranking = app_state.ranking_panel;
-    auto lines = [&] {
-        std::vector<std::string> all(list_count(ranking, IDC_RANKING));
-        for (int k = 0; k < int(all.size()); ++k) list_text(ranking, IDC_RANKING, k, all[k]);
-        return all;
-    };
+    auto lines = [&] { return list_lines(ranking, IDC_RANKING); };
     auto name = [](int county) { return std::string(county_table[county].name); };
     // field 3: a top county, a tie, 248 counties sharing one value, a negative one, two without a value
     for (int i = 0; i < COUNTY_COUNT; ++i) record_table[i].values[3] = 1.0f;
@@ -242,16 +229,14 @@ TEST_F(Panels, TheRankingPanelOrdersTheCountiesByTheFieldShownAndChoosesACountyA
     EXPECT_TRUE(county_table[top].selected && list_selection(app_state.query_panel, IDC_SELECTION) == top);
     EXPECT_NE(info_text().find(" for " + name(top) + " county: "), std::string::npos);
     // a county chosen in the Selection list is chosen in the ranking too, and stays so through a field change
+    auto chosen = [&] { return lines().at(list_selection(ranking, IDC_RANKING)); };  // none chosen: at() throws
     pick_in_list(IDC_SELECTION, 3);
-    std::string line;
-    ASSERT_TRUE(list_text(ranking, IDC_RANKING, list_selection(ranking, IDC_RANKING), line));
-    EXPECT_NE(line.find(" " + name(3) + " "), std::string::npos) << line;
+    EXPECT_NE(chosen().find(" " + name(3) + " "), std::string::npos) << chosen();
     pick_in_list(IDC_DEMOGRAPHIC, 0);
-    ASSERT_TRUE(list_text(ranking, IDC_RANKING, list_selection(ranking, IDC_RANKING), line));
-    EXPECT_NE(line.find(" " + name(3) + " "), std::string::npos) << line;
+    EXPECT_NE(chosen().find(" " + name(3) + " "), std::string::npos) << chosen();
 }
 
-TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTop) {
+TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTopAndSavesOrClearsWhatItHolds) {
     pl_window* info = app_state.info_panel;
     for (int i = 0; i < 65; ++i) select_county(int16_t(i));
     EXPECT_EQ(edit_line_count(info, IDC_INFO_TEXT), 196);
@@ -274,22 +259,19 @@ TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTop) {
     select_county(0);
     EXPECT_EQ(info_text().rfind("second line\r\n", 0), 0u);
     EXPECT_LE(edit_line_count(info, IDC_INFO_TEXT), 198);
-}
 
-TEST_F(Panels, InfoClearAndSaveWriteWhatThePanelHolds) {
-    test::scratch_dir dir;
+    // Save writes what the panel holds, Clear empties it
     load_sample(), select_county(0), select_county(1);
-    const std::string shown_text = info_text();
-    auto* save = widget(app_state.info_panel, IDC_INFO_SAVE);
+    std::string expected = info_text();
+    auto* save = widget(info, IDC_INFO_SAVE);
     answers = {dir / "report", "", dir / "none/report.txt", dir / "empty.txt"};
     QTest::mouseClick(save, Qt::LeftButton);  // saved, each CR as a blank
-    std::string expected = shown_text;
     for (char& c : expected) c = c == '\r' ? ' ' : c;
     EXPECT_EQ(test::read_file(dir / "report.txt"), expected);
     EXPECT_NE(expected.find(" \nREP VOTE% for Anderson county: "), std::string::npos);
     QTest::mouseClick(save, Qt::LeftButton);  // cancelled: nothing written or said
     QTest::mouseClick(save, Qt::LeftButton);  // a folder that does not exist
-    QTest::mouseClick(widget(app_state.info_panel, IDC_INFO_CLEAR), Qt::LeftButton);
+    QTest::mouseClick(widget(info, IDC_INFO_CLEAR), Qt::LeftButton);
     EXPECT_EQ(info_text(), "");
     QTest::mouseClick(save, Qt::LeftButton);  // after Clear: an empty file
     EXPECT_TRUE(std::filesystem::exists(dir / "empty.txt") && test::read_file(dir / "empty.txt").empty());
@@ -315,27 +297,6 @@ TEST_F(Panels, AboutShowsTheBoxAndOkEscapeEnterAndItsCloseBoxHideIt) {
         if (way == 3) box->close();
         EXPECT_FALSE(window_visible(app_state.about_box) || app_state.about_box->destroyed) << way;
     }
-}
-
-TEST_F(Panels, PanelCommandsShowThePanelsAndDefaultQueryRefreshesTheQueryPanel) {
-    load_sample();
-    for (pl_window* p : {app_state.gis_panel, app_state.query_panel, app_state.info_panel}) hide_window(p);
-    choose("Show GIS Panel"), choose("Show Query Panel");
-    EXPECT_TRUE(window_visible(app_state.gis_panel) && window_visible(app_state.query_panel));
-    EXPECT_FALSE(window_visible(app_state.info_panel));
-    choose("Show Info Panel");
-    EXPECT_TRUE(window_visible(app_state.info_panel) && info_text().empty());
-    // a county and field 5 chosen, then a scale of the user's: Default Query goes back to field 0 and its scale
-    pick_in_list(IDC_SELECTION, 30), pick_in_list(IDC_DEMOGRAPHIC, 5);
-    const std::string reports = info_text();
-    list_select(app_state.gis_panel, IDC_HEIGHT_SCALE, 3), app_state.height_scale = 0.001f;
-    choose("Default Query");
-    EXPECT_EQ(std::tuple(app_state.active_field, app_state.selected_county, app_state.height_scale),
-              std::tuple(int16_t(0), int16_t(30), 1.0f));
-    EXPECT_EQ(std::tuple(list_selection(app_state.query_panel, IDC_DEMOGRAPHIC),
-                         list_selection(app_state.query_panel, IDC_SELECTION),
-                         list_selection(app_state.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(0, 30, 0));
-    EXPECT_TRUE(bars_show_field(0) && county_table[30].selected && info_text() == reports);
 }
 
 }  // namespace

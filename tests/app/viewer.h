@@ -14,8 +14,11 @@
 #include "app/app.h"
 #include "data/data.h"
 #include "image/image.h"
+#include "panels/panels.h"
+#include "platform/controls.h"
 #include "platform/qt_layer.h"
 #include "platform/surface.h"
+#include "res/resource.h"
 #include "scene/scene.h"
 #include "test_util.h"
 
@@ -41,6 +44,17 @@ inline bool holds_sample() {  // the table holds the sample's .dat, byte for byt
     return test::read_file(SAMPLE + ".dat") == std::string((const char*)record_table, 255 * sizeof(data_rec));
 }
 inline bool bars_show_field(int k) { return county_table[100].value == record_table[100].values[k]; }
+inline bool only_highlighted(int county) {  // the county alone is highlighted
+    int highlighted = 0;
+    for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
+    return highlighted == 1 && county_table[county].selected;
+}
+inline std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
+inline std::vector<std::string> list_lines(pl_window* panel, unsigned id) {  // a list's entries, top to bottom
+    std::vector<std::string> all(list_count(panel, id));
+    for (int i = 0; i < int(all.size()); ++i) EXPECT_TRUE(list_text(panel, id, i, all[i])) << i;
+    return all;
+}
 
 class Viewer : public ::testing::Test {
 protected:
@@ -55,10 +69,7 @@ protected:
         image_free(&first_frame), set_file_dialog_handler(scripted_dialog), start_dir = current_directory();
         set_question_handler([](const char* text, const char*) { return questions.emplace_back(text), false; });
         setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);  // what the user saved is no test's business
-        ASSERT_TRUE(app_start());
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
-        ASSERT_TRUE(frame && QTest::qWaitForWindowExposed(frame));
+        ASSERT_NO_FATAL_FAILURE(start());
         EXPECT_TRUE(QTest::qWaitFor([&] {  // settled: the menu bar laid out, the view's final size reported
             return frame->menuBar()->isVisible() && app_state.win_height == client_area(app_state.main_window)->height(); }));
         QCoreApplication::processEvents(), presents = 0;
@@ -67,6 +78,13 @@ protected:
     void TearDown() override {
         if (!ended) window_visible(app_state.main_window) ? quit_app() : void(), end_run();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), set_current_directory(start_dir);
+    }
+
+    void start() {  // the program started and its main window shown
+        ASSERT_TRUE(app_start());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<QMainWindow*>(w); f && f->isVisible()) frame = f;
+        ASSERT_TRUE(frame && QTest::qWaitForWindowExposed(frame));
     }
 
     int end_run() {  // the message loop to its end: the quit code posted, -1 when none came in time
@@ -88,6 +106,7 @@ protected:
 
     std::optional<test::message_recorder> recorder;
     test::scratch_dir config;  // the configuration folder of this test's runs
+    test::scratch_dir dir;     // a folder for the test's own files
     QMainWindow* frame = nullptr; std::string start_dir; bool ended = false;
 };
 
