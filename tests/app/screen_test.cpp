@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "app/viewer.h"
 #include "interact/pick.h"
@@ -475,31 +474,16 @@ TEST_P(Fits, TheWindowStartsWhollyOnTheScreenAtItsOuterSize) {
     const QSize screen = GetParam();
     test::own_screen desktop(screen.width(), screen.height());
     ASSERT_FALSE(desktop.display().empty());
-    const pid_t viewer = fork();
-    if (viewer == 0) {
-        setenv("DISPLAY", desktop.display().c_str(), 1), unsetenv("XAUTHORITY");
-        if (chdir(PLEXAR_SOURCE_DIR) == 0) execl(PLEXAR_VIEWER, PLEXAR_VIEWER, nullptr);
-        _exit(127);
-    }
-    const std::string on = "DISPLAY=" + desktop.display() + " ";
+    desktop.start({PLEXAR_VIEWER}, PLEXAR_SOURCE_DIR);
     // the outer rectangle as the window system has it: the window's place and size and its frame's extents
+    const std::string place_size_extents =
+        "export DISPLAY=" + desktop.display() + "; for w in $(xdotool search --onlyvisible --name '^Plexar 1\\.0c$' "
+        "2>/dev/null | head -1); do xwininfo -id $w | awk '/Absolute|Width:|Height:/ { print $NF }'; "
+        "xprop -id $w _NET_FRAME_EXTENTS | cut -d= -f2 | tr , ' '; done";
     auto outer = [&]() -> QRect {
-        const std::string id = test::run(on + "xdotool search --onlyvisible --name '^Plexar 1\\.0c$' 2>/dev/null").second;
-        if (id.empty()) return {};
-        const std::string window = id.substr(0, id.find('\n'));
-        const std::string info = test::run(on + "xwininfo -id " + window).second;
-        const std::string extents = test::run(on + "xprop -id " + window + " _NET_FRAME_EXTENTS").second;
         int x, y, w, h, left, right, top, bottom;
-        auto field = [&](const char* name, int& v) {
-            const size_t at = info.find(name);
-            return at != std::string::npos && std::sscanf(info.c_str() + at + std::strlen(name), "%d", &v) == 1;
-        };
-        if (!field("Absolute upper-left X:", x) || !field("Absolute upper-left Y:", y) || !field("Width:", w) ||
-            !field("Height:", h))
-            return {};
-        const size_t eq = extents.find('=');
-        if (eq == std::string::npos ||
-            std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &left, &right, &top, &bottom) != 4)
+        if (std::sscanf(test::run(place_size_extents).second.c_str(), "%d %d %d %d %d %d %d %d", &x, &y, &w, &h,
+                        &left, &right, &top, &bottom) != 8)
             return {};
         return QRect(x - left, y - top, w + left + right, h + top + bottom);
     };
@@ -510,7 +494,6 @@ TEST_P(Fits, TheWindowStartsWhollyOnTheScreenAtItsOuterSize) {
         same = seen.isValid() && seen == last ? same + 1 : 0;
         last = seen;
     }
-    kill(viewer, SIGKILL), waitpid(viewer, nullptr, 0);
     ASSERT_TRUE(seen.isValid()) << "no framed window";
     EXPECT_EQ(seen.size(), QSize(1024, 768).boundedTo(screen));
     EXPECT_TRUE(QRect(QPoint(0, 0), screen).contains(seen))
@@ -518,8 +501,6 @@ TEST_P(Fits, TheWindowStartsWhollyOnTheScreenAtItsOuterSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Fits, ::testing::Values(QSize(1280, 1024), QSize(1366, 768), QSize(1024, 600)),
-                         [](const auto& size) {
-                             return std::to_string(size.param.width()) + "x" + std::to_string(size.param.height());
-                         });
+                         [](const auto& size) { return ::testing::PrintToString(size.param); });
 
 }  // namespace
