@@ -16,10 +16,13 @@ namespace {
 
 using namespace viewer_test;
 
+const QPoint OFF_MAP(3, 3);  // the grey corner
+
 class Mouse : public Viewer {
 protected:
     void SetUp() override {
         Viewer::SetUp();
+        load_sample();
         kill_timer(app_state.main_window, FRAME_TIMER);  // every frame counted is one the test caused
         view = client_area(app_state.main_window);
         QCoreApplication::processEvents(), presents = 0;
@@ -39,10 +42,9 @@ protected:
         ADD_FAILURE() << "no pixel shows county " << want;
         return {};
     }
-    QPoint empty_pixel() { return {3, 3}; }  // the grey corner, off the map
     std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
-    void real(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, Qt::KeyboardModifiers keys, QPoint at) {
-        QMouseEvent e(type, at, view->mapToGlobal(at), button, held, keys);
+    void real(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {  // with Ctrl held
+        QMouseEvent e(type, at, view->mapToGlobal(at), button, held, Qt::ControlModifier);
         QApplication::sendEvent(view, &e);
     }
     void wheel(int delta) {
@@ -54,7 +56,7 @@ protected:
     QWidget* view = nullptr;
 };
 
-TEST_F(Mouse, ShiftDragZoomsCtrlDragTurnsAndTheLimitsHoldAfterEveryMove) {
+TEST_F(Mouse, ShiftDragZoomsCtrlDragTurnsTheLimitsHoldAfterEveryMoveAndALeftDragChangesAndDrawsNothing) {
     app_state_rec& s = app_state;
     const unsigned zoom = MK_RBUTTON | MK_SHIFT, turn = MK_RBUTTON | MK_CONTROL;
     // each move: the field set to `from` first (unless NaN), then the mouse moved to x, y; the field is then `to`
@@ -82,7 +84,7 @@ TEST_F(Mouse, ShiftDragZoomsCtrlDragTurnsAndTheLimitsHoldAfterEveryMove) {
     EXPECT_EQ(capture_window(), nullptr);
 
     // the right button alone only draws; moves with no button held are not tracked
-    const app_state_rec before = s;
+    app_state_rec before = s;
     presents = 0;
     send(WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, 500, 400);  // with Ctrl: no pick, no re-centring
     send(WM_MOUSEMOVE, MK_RBUTTON, 520, 420);
@@ -92,25 +94,21 @@ TEST_F(Mouse, ShiftDragZoomsCtrlDragTurnsAndTheLimitsHoldAfterEveryMove) {
               std::tuple(before.view_distance, before.view_tilt, before.view_yaw, before.view_center.x));
     send(WM_MOUSEMOVE, 0, 10, 10);
     EXPECT_EQ(std::tuple(s.mouse_x, s.mouse_y, presents), std::tuple(int16_t(520), int16_t(420), 3));
-}
 
-TEST_F(Mouse, ALeftDragChangesAndDrawsNothingWhileItMoves) {
-    load_sample();
-    const QPoint off = empty_pixel();
-    send(WM_LBUTTONDOWN, MK_LBUTTON, off.x(), off.y());
+    // a left drag, whatever the keys, only follows the mouse until it is let go
+    send(WM_LBUTTONDOWN, MK_LBUTTON, OFF_MAP.x(), OFF_MAP.y());
     EXPECT_EQ(capture_window(), app_state.main_window);
-    presents = 0;
-    const app_state_rec before = app_state;
-    for (int i = 1; i <= 5; ++i) send(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT | MK_CONTROL, off.x() + 10 * i, off.y() + 7 * i);
+    presents = 0, before = s;
+    for (int i = 1; i <= 5; ++i)
+        send(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT | MK_CONTROL, OFF_MAP.x() + 10 * i, OFF_MAP.y() + 7 * i);
     EXPECT_EQ(presents, 0);
-    EXPECT_EQ(std::tuple(app_state.view_distance, app_state.view_tilt, app_state.mouse_x),
-              std::tuple(before.view_distance, before.view_tilt, int16_t(off.x() + 50)));
-    send(WM_LBUTTONUP, 0, off.x() + 50, off.y() + 35);
+    EXPECT_EQ(std::tuple(s.view_distance, s.view_tilt, s.mouse_x),
+              std::tuple(before.view_distance, before.view_tilt, int16_t(OFF_MAP.x() + 50)));
+    send(WM_LBUTTONUP, 0, OFF_MAP.x() + 50, OFF_MAP.y() + 35);
     EXPECT_EQ(std::tuple(presents, capture_window()), std::tuple(1, (pl_window*)nullptr));
 }
 
-TEST_F(Mouse, PressesPickReportRecentreAndMissesClearOnlyTheHighlight) {
-    load_sample();
+TEST_F(Mouse, PressesPickReportAndRecentreMissesClearOnlyTheHighlightAndAClickedCountyShowsTheListsScale) {
     const QPoint at = county_pixel();
     int16_t county = -1;
     ASSERT_TRUE(pick_county(at.x(), at.y(), &county));
@@ -120,7 +118,7 @@ TEST_F(Mouse, PressesPickReportRecentreAndMissesClearOnlyTheHighlight) {
               std::tuple(float(county_table[county].x), float(county_table[county].y), int16_t(-1)));
     presents = 0;
     const vec3 centre = app_state.view_center;
-    click(false, 0, empty_pixel());  // off the map: nothing changes, a frame is drawn
+    click(false, 0, OFF_MAP);  // nothing changes, a frame is drawn
     EXPECT_EQ(std::tuple(app_state.view_center.x, app_state.view_center.y, presents), std::tuple(centre.x, centre.y, 2));
 
     // left press: highlighted, reported, kept in selected_county and in the Selection list; Ctrl changes nothing
@@ -131,14 +129,12 @@ TEST_F(Mouse, PressesPickReportRecentreAndMissesClearOnlyTheHighlight) {
     EXPECT_NE(report.find(std::string(" for ") + county_table[county].name + " county: "), std::string::npos);
     EXPECT_TRUE(window_visible(app_state.info_panel));
     // a miss clears the highlight only: no report, the county stays chosen in the list
-    click(true, 0, empty_pixel());
+    click(true, 0, OFF_MAP);
     EXPECT_EQ(std::tuple(app_state.selected_county, int(county_table[county].selected)), std::tuple(county, 0));
     EXPECT_EQ(list_selection(app_state.query_panel, IDC_SELECTION), county);
     EXPECT_EQ(info_text(), report);
-}
 
-TEST_F(Mouse, AfterALeftClickTheBarsShowTheScaleTheListShows) {
-    load_sample();
+    // a field at the user's scale: a click puts the field's own back in the list, and the bars already show it
     pl_window* gis = app_state.gis_panel;
     app_state.active_field = 11;  // POPULATION: 10000:1 by default
     refresh_query_panel(app_state.query_panel), build_scene();
@@ -149,18 +145,16 @@ TEST_F(Mouse, AfterALeftClickTheBarsShowTheScaleTheListShows) {
     ASSERT_TRUE(read_frame(&clicked));
     build_scene();  // with the scale in force: the same picture when the click already used it
     ASSERT_TRUE(read_frame(&rebuilt));
-    const size_t bytes = size_t(clicked.width) * clicked.height * 3;
-    EXPECT_EQ(std::memcmp(clicked.pixels, rebuilt.pixels, bytes), 0);
+    EXPECT_EQ(std::memcmp(clicked.pixels, rebuilt.pixels, size_t(clicked.width) * clicked.height * 3), 0);
     image_free(&clicked), image_free(&rebuilt);
 }
 
 TEST_F(Mouse, RealEventsDragTheViewAndTheWheelZoomsBackAndForth) {
-    load_sample();
     app_state_rec& s = app_state;
-    const QPoint from(300, 300);
-    real(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, Qt::ControlModifier, from);
-    real(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, Qt::ControlModifier, from + QPoint(-30, -40));
-    real(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, Qt::ControlModifier, from + QPoint(-30, -40));
+    const QPoint from(300, 300), to = from + QPoint(-30, -40);
+    real(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, from);
+    real(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, to);
+    real(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, to);
     EXPECT_EQ(std::tuple(s.view_tilt, s.view_yaw, presents), std::tuple(40.0f, 30.0f, 3));  // a frame for each
 
     presents = 0;
