@@ -69,7 +69,8 @@ TEST(Classes, TakeTheirColoursFromYlOrRdSpreadOverTheScale) {
 }
 
 TEST(Ranks, PutTheHighestFirstShareTheBetterPlaceOnTiesAndLeaveCountiesWithoutAValueLast) {
-    float v[COUNTY_COUNT];
+    float v[COUNTY_COUNT + 1];  // one past the counties, without a value: never read
+    v[COUNTY_COUNT] = NA;
     for (int i = 0; i < COUNTY_COUNT; ++i) v[i] = float(i % 50) - 10.0f;  // 40 down to -10, five counties each
     v[5] = NA, v[250] = std::numeric_limits<float>::infinity() * 0.0f, v[251] = 1e9f;
     county_ranking r;

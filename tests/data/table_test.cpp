@@ -206,16 +206,17 @@ TEST_F(Table, RowsMatchByNameInTheWaysPeopleSpellThem) {
                         "HARRIS COUNTY,4780913\n\"Dallas County, TX\",2606358\ntarrant co.,2126477\n"
                         "B\xC3\xA9xar,2009324\nGotham,1\n\"El Paso, CO\",740567\n\"El Paso, Texas\",865657\n"
                         "La Salle,6664\n\"LaSalle County, Texas\",6665\n\"De\r\nWitt\",19824\n"
-                        "Texas,29243342\nState of Texas,2\n\"Autauga County, Alabama\",58809\n"),
+                        "Texas,29243342\nState of Texas,2\n\"Autauga County, Alabama\",58809\n"
+                        "Texas County,26000\n"),  // Missouri's or Oklahoma's, not the state
               1) << summary.error;
     EXPECT_EQ(summary.counties, 7);
     EXPECT_EQ(summary.other_states, 2);
-    EXPECT_EQ(summary.unmatched, strings({"Gotham (line 6)"}));
+    EXPECT_EQ(summary.unmatched, strings({"Gotham (line 6)", "Texas County (line 16)"}));
     EXPECT_EQ(summary.duplicates, strings({"LaSalle County, Texas (line 10)", "State of Texas (line 14)"}));
     expect_cells({{"Harris", 0, 4780913}, {"Dallas", 0, 2606358}, {"Tarrant", 0, 2126477}, {"Bexar", 0, 2009324},
                   {"El Paso", 0, 865657}, {"LaSalle", 0, 6664}, {"DeWitt", 0, 19824}, {"TEXAS", 0, 29243342}});
-    EXPECT_EQ(summary_lines(summary)[0], "Rows not matched (1): Gotham (line 6)");
-    summary.unmatched.resize(1234, "Gotham (line 6)");  // the Info panel gets the first hundred, a script all
+    EXPECT_EQ(summary_lines(summary)[0], "Rows not matched (2): Gotham (line 6), Texas County (line 16)");
+    summary.unmatched.assign(1234, "Gotham (line 6)");  // the Info panel gets the first hundred, a script all
     EXPECT_TRUE(summary_lines(summary)[0].ends_with("(line 6), Gotham (line 6) and 1,134 more"));
     EXPECT_EQ(summary_lines(summary, true)[0].size(), std::size("Rows not matched (1,234): ") - 1 + 1234 * 15 + 1233 * 2);
     EXPECT_NE(summary_text(summary).find("\n2 later rows for a county already given left out (the first row wins): "
@@ -258,6 +259,11 @@ TEST_F(Table, NumbersAsSpreadsheetsWriteThem) {
     ASSERT_EQ(open_text("sep=;\r\nCounty,name;Share;Pop\r\nHarris;49,6 %;4\xC2\xA0""731 145\r\n"), 1) << summary.error;
     EXPECT_EQ(field_labels, strings({"Share", "Pop"}));
     expect_cells({{"Harris", 0, 49.6f}, {"Harris", 1, 4731145}});
+    // a figure beyond a float's range is no number; the column's other figures keep it a field
+    std::string big = "County,Value\n";
+    for (int i = 0; i < 20; ++i) big += std::string(county_table[i].name) + (i == 7 ? ",1e39\n" : ",5\n");
+    ASSERT_EQ(open_text(big), 1) << summary.error;
+    expect_cells({{county_table[7].name, 0, NAN}, {county_table[8].name, 0, 5}});
 
     // 25 fields at most, the rest named; a blank title is numbered
     text = "County";
@@ -335,4 +341,9 @@ TEST_F(Table, HostileFilesAreRefusedAndChangeNothing) {
     EXPECT_FALSE(table_fields);
     EXPECT_EQ(field_labels, strings({"REP VOTE%", "MED AGE"}));
     EXPECT_EQ(scales(FIELD_COUNT), std::vector<int>(FIELD_COUNT, 2));
+    // 999 columns are still a table
+    wide.resize(wide.rfind(','));
+    std::string row = "Harris";
+    for (int c = 1; c < 999; ++c) row += ",1";
+    ASSERT_EQ(open_text(wide + "\n" + row + "\n"), 1) << summary.error;
 }
