@@ -1,15 +1,22 @@
 // The tool windows as a user meets them, real widgets and real input events on the running program: the GIS panel's
 // held buttons and Height Scale list, the Query panel's lists and reports, the Ranking and Info panels, the About box.
+#include <QAccessible>
 #include <QComboBox>
 #include <QDialog>
+#include <QFrame>
 #include <QListWidget>
 #include <QOpenGLWidget>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <clocale>
 #include <cmath>
+#include <span>
 
 #include "app/viewer.h"
 #include "interact/gis_panel.h"
+#include "platform/tool_window.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -149,6 +156,13 @@ TEST_F(Panels, EachHeightScaleEntryAndFieldRebuildTheBarsAndChoosingACountyRepor
     const std::string report = "\r\n" + population + " for Harris county: 12.50\r\n" + population + " for Texas: -7.00\r\n";
     EXPECT_EQ(info_text(), report);
     EXPECT_TRUE(window_visible(s.info_panel));
+    // neither the right button, nor Ctrl+Space on the chosen entry, nor the program's own choice is a choice
+    auto* selection = widget<QListWidget>(s.query_panel, IDC_SELECTION);
+    QTest::keyClick(selection, Qt::Key_Space, Qt::ControlModifier);
+    QTest::mouseClick(selection->viewport(), Qt::RightButton, {}, selection->visualItemRect(selection->item(101)).center());
+    EXPECT_EQ(list_selection(s.query_panel, IDC_SELECTION), 100);
+    list_select(s.query_panel, IDC_SELECTION, 5);
+    EXPECT_EQ(std::tuple(s.selected_county, info_text()), std::tuple(int16_t(100), report));
     // Escape hides the panel with its text; the same county again adds the same report, and the new frame and the
     // panel shown with it reach the screen in one composition: counted once the window is still (the list clicked
     // above scrolls to its entry again a double-click's time later, and a busy machine can be late repainting).
@@ -279,6 +293,86 @@ TEST_F(Panels, TheInfoPanelKeeps198LinesDroppingWholeLinesFromTheTopAndSavesOrCl
                                                         {"Save complete", "Info"}}));
     EXPECT_EQ(dialogs.size(), 4u);
     EXPECT_EQ(dialogs[0].substr(0, 9), "save .txt");
+}
+
+// The window layer under the program's own panels: controls where their templates put them, pointer and wheel kept
+// from the view behind, Tab kept inside a panel, Escape and the close box hiding it, names for screen readers.
+TEST_F(Panels, ControlsStandInDialogUnitsAndAPanelKeepsThePointerTheWheelAndTabToItself) {
+    app_state_rec& s = app_state;
+    pl_window *gis = s.gis_panel, *query = s.query_panel;
+    QWidget* client = widget(gis, IDC_SCALE_LABEL)->parentWidget();
+    EXPECT_EQ(QFontInfo(client->font()).family().toStdString(), dialog_font_face());
+    const QFontMetrics fm(client->font());
+    const int base_x = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    for (int n : {1, 3, 4, 7, 60, 270}) {
+        EXPECT_EQ(dialog_units_x(n), (n * base_x + 2) / 4) << n;
+        EXPECT_EQ(dialog_units_y(n), (n * fm.height() + 4) / 8) << n;
+    }
+    const int edge = qobject_cast<QFrame*>(client)->frameWidth();
+    for (auto [panel, id] : {std::pair{gis, IDD_GIS_PANEL}, {query, IDD_QUERY_PANEL}, {s.info_panel, IDD_INFO_PANEL}}) {
+        const dialog_template* t = find_dialog_template(id);
+        EXPECT_EQ(panel->controls.at(t->controls[0].id)->parentWidget()->contentsRect().size(),
+                  QSize(dialog_units_x(t->cx), dialog_units_y(t->cy))) << id;
+        for (const control_template& c : std::span(t->controls, t->control_count)) {
+            QRect want(dialog_units_x(c.x) + edge, dialog_units_y(c.y) + edge, dialog_units_x(c.cx), dialog_units_y(c.cy));
+            QRect is = widget(panel, c.id)->geometry();
+            if (c.kind == CTL_PICTURE) want.setSize(c.cx > c.cy ? QSize(64, 32) : QSize(32, 64));  // the bitmap's own
+            EXPECT_TRUE(c.kind != CTL_DROP_DOWN || is.height() < want.height()) << c.id << " closed: one line high";
+            if (c.kind == CTL_DROP_DOWN) is.setHeight(want.height());
+            EXPECT_EQ(is, want) << c.id;
+        }
+    }
+    EXPECT_EQ(gis->widget->pos(), QPoint(dialog_units_x(2), dialog_units_y(2)));  // in its corner, inside the window
+    EXPECT_TRUE(gis->widget->parentWidget() == panel_area(s.main_window));
+    choose("About..");  // the popup: a window of its own, centred on its owner
+    EXPECT_TRUE(s.about_box->widget->isWindow());
+    EXPECT_LE((s.about_box->widget->frameGeometry().center() - frame->frameGeometry().center()).manhattanLength(), 40);
+    hide_window(s.about_box), QCoreApplication::processEvents(), presents = 0;
+
+    // clicks of either button, double clicks and the wheel on the panel's caption, frame, box and text reach
+    // nothing behind it: the view neither moves nor draws
+    auto wheel = [](QWidget* w, QPoint at) {
+        QWheelEvent e(at, w->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    QWidget* caption = gis->widget->childAt(gis->widget->width() / 2, 6);
+    ASSERT_TRUE(caption && caption != client);
+    for (QWidget* w : {widget(gis, IDC_NAVIGATION), widget(gis, IDC_SCALE_LABEL), caption, gis->widget.data()}) {
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+            QTest::mouseClick(w, button, {}, QPoint(1, 1));
+            QTest::mouseDClick(w, button, {}, QPoint(1, 1));
+            QTest::mouseRelease(w, button, {}, QPoint(1, 1));
+        }
+        wheel(w, QPoint(1, 1));
+    }
+    EXPECT_EQ(std::tuple(presents, s.view_distance, s.selected_county), std::tuple(0, 2850.0f, int16_t(-1)));
+    wheel(client_area(s.main_window), QPoint(500, 400));  // the view itself takes it
+    EXPECT_EQ(std::tuple(presents, s.view_distance), std::tuple(1, float(2850.0 * 0.9)));
+
+    // Tab and Shift+Tab go round the panel's own stops; Escape and the close box hide a panel
+    QWidget *demographic = widget(query, IDC_DEMOGRAPHIC), *selection = widget(query, IDC_SELECTION);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    set_focus_control(query, IDC_DEMOGRAPHIC);
+    for (auto [key, next] : {std::pair{Qt::Key_Tab, selection}, {Qt::Key_Tab, demographic}, {Qt::Key_Backtab, selection}}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_TRUE(QTest::qWaitFor([next] { return QApplication::focusWidget() == next; }, 1000)) << key;
+    }
+    QTest::keyClick(selection, Qt::Key_Escape);
+    QTest::keyClick(widget(gis, IDC_HEIGHT_SCALE), Qt::Key_Escape);
+    EXPECT_FALSE(window_visible(query) || window_visible(gis));
+    show_window(gis);
+    QTest::mouseClick(gis->widget->findChild<QToolButton*>(), Qt::LeftButton);
+    EXPECT_FALSE(window_visible(gis) || gis->destroyed);
+
+    // what a screen reader reads of a picture, a panel and a button
+    auto read = [](QWidget* w) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a ? std::pair(a->role(), a->text(QAccessible::Name).toStdString()) : std::pair(QAccessible::NoRole, std::string());
+    };
+    EXPECT_EQ(read(widget(gis, IDC_NAV_TILT_DOWN)), std::pair(QAccessible::Button, std::string("Tilt down")));
+    EXPECT_EQ(read(gis->widget), std::pair(QAccessible::Dialog, std::string("GIS Panel")));
+    EXPECT_EQ(read(widget(s.info_panel, IDC_INFO_SAVE)), std::pair(QAccessible::Button, std::string("Save")));
 }
 
 TEST_F(Panels, AboutShowsTheBoxAndOkEscapeEnterAndItsCloseBoxHideIt) {
