@@ -42,7 +42,6 @@ protected:
         ADD_FAILURE() << "no pixel shows county " << want;
         return {};
     }
-    std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
     void real(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {  // with Ctrl held
         QMouseEvent e(type, at, view->mapToGlobal(at), button, held, Qt::ControlModifier);
         QApplication::sendEvent(view, &e);
