@@ -378,6 +378,11 @@ TEST_F(Panels, ControlsStandInDialogUnitsAndAPanelKeepsThePointerTheWheelAndTabT
 TEST_F(Panels, AboutShowsTheBoxAndOkEscapeEnterAndItsCloseBoxHideIt) {
     auto* box = qobject_cast<QDialog*>(app_state.about_box->widget.data());
     ASSERT_TRUE(box && !box->isModal());
+    const QImage logo = widget(app_state.about_box, 1037)->grab().toImage();  // a fifth of it unlike its corner
+    int drawn = 0;
+    for (int y = 0; y < logo.height(); ++y)
+        for (int x = 0; x < logo.width(); ++x) drawn += logo.pixel(x, y) != logo.pixel(0, 0);
+    EXPECT_GT(drawn, 322 * 115 / 5);
     QPoint where;
     for (int way = 0; way < 4; ++way) {
         choose("About..");

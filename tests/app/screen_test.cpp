@@ -22,9 +22,6 @@
 #include "res/resource.h"
 #include "screen.h"
 
-// A screen size as a test's name and gtest's listing show it.
-inline void PrintTo(const QSize& size, std::ostream* out) { *out << size.width() << "x" << size.height(); }
-
 namespace {
 
 using namespace viewer_test;
@@ -391,41 +388,5 @@ TEST_F(Screen, PrintTypedIntoThePrintDialogWritesThePageAndSaysSo) {
     EXPECT_EQ(test::read_file(pdf).substr(0, 5), "%PDF-");
     EXPECT_TRUE(app_state.main_window->timers[FRAME_TIMER]->isActive());
 }
-
-// The whole window on the screen, frame included, at its outer size where the screen has room.
-class Fits : public ::testing::TestWithParam<QSize> {};
-
-TEST_P(Fits, TheWindowStartsWhollyOnTheScreenAtItsOuterSize) {
-    const QSize screen = GetParam();
-    test::own_screen desktop(screen.width(), screen.height());
-    ASSERT_FALSE(desktop.display().empty());
-    desktop.start({PLEXAR_VIEWER}, PLEXAR_SOURCE_DIR);
-    // the outer rectangle as the window system has it: the window's place and size and its frame's extents
-    const std::string place_size_extents =
-        "export DISPLAY=" + desktop.display() + "; for w in $(xdotool search --onlyvisible --name '^Plexar 1\\.0c$' "
-        "2>/dev/null | head -1); do xwininfo -id $w | awk '/Absolute|Width:|Height:/ { print $NF }'; "
-        "xprop -id $w _NET_FRAME_EXTENTS | cut -d= -f2 | tr , ' '; done";
-    auto outer = [&]() -> QRect {
-        int x, y, w, h, left, right, top, bottom;
-        if (std::sscanf(test::run(place_size_extents).second.c_str(), "%d %d %d %d %d %d %d %d", &x, &y, &w, &h,
-                        &left, &right, &top, &bottom) != 8)
-            return {};
-        return QRect(x - left, y - top, w + left + right, h + top + bottom);
-    };
-    // settled: the same for half a second
-    QRect seen, last;
-    for (int i = 0, same = 0; i < 100 && same < 5; ++i, usleep(100000)) {
-        seen = outer();
-        same = seen.isValid() && seen == last ? same + 1 : 0;
-        last = seen;
-    }
-    ASSERT_TRUE(seen.isValid()) << "no framed window";
-    EXPECT_EQ(seen.size(), QSize(1024, 768).boundedTo(screen));
-    EXPECT_TRUE(QRect(QPoint(0, 0), screen).contains(seen))
-        << seen.x() << "," << seen.y() << " " << seen.width() << "x" << seen.height();
-}
-
-INSTANTIATE_TEST_SUITE_P(Screens, Fits, ::testing::Values(QSize(1280, 1024), QSize(1366, 768), QSize(1024, 600)),
-                         [](const auto& size) { return ::testing::PrintToString(size.param); });
 
 }  // namespace
