@@ -39,8 +39,8 @@ public:
         if (!std::filesystem::exists(ready)) display_.clear();
     }
     ~own_screen() {
-        for (auto pid = started_.rbegin(); pid != started_.rend(); ++pid)
-            if (*pid > 0) kill(*pid, SIGTERM), waitpid(*pid, nullptr, 0);
+        for (auto pid = started_.rbegin(); pid != started_.rend(); ++pid)  // unless a test has waited for its end
+            if (*pid > 0 && waitpid(*pid, nullptr, WNOHANG) == 0) kill(*pid, SIGTERM), waitpid(*pid, nullptr, 0);
     }
     own_screen(const own_screen&) = delete;
     own_screen& operator=(const own_screen&) = delete;
@@ -53,11 +53,11 @@ public:
         return std::system(("DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
     }
 
-    // Starts a program on this screen (once it has one) in folder, its output dropped.
-    void start(std::vector<std::string> args, const std::string& folder = ".", int display_fd = -1) {
+    // Starts a program on this screen (once it has one) in folder, its output dropped; its process id.
+    pid_t start(std::vector<std::string> args, const std::string& folder = ".", int display_fd = -1) {
         const pid_t parent = getpid(), pid = fork();
         started_.push_back(pid);
-        if (pid != 0) return;
+        if (pid != 0) return pid;
         prctl(PR_SET_PDEATHSIG, SIGTERM);  // gone with the test
         if (getppid() != parent || chdir(folder.c_str()) != 0) _exit(1);
         if (display_fd >= 0) dup2(display_fd, 3);

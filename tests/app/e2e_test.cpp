@@ -1,8 +1,5 @@
 // The built viewer as a user runs it: its command line, File > Load Data.. through the real dialog (xdotool),
 // File > Quit, on a screen smaller than the window would like.
-#include <signal.h>
-#include <unistd.h>
-
 #include "screen.h"
 
 static std::string run(const std::string& command) { return test::run(command).second; }
@@ -20,22 +17,11 @@ static std::string find_window(pid_t pid, const std::string& title, int tries = 
     return "";
 }
 
-// The viewer started in the source folder (where it finds ./data), with the file given if any, and its main window;
-// killed when the test ends unless it has ended.
-struct viewer {
-    explicit viewer(const char* file = nullptr) {
-        if (pid == 0 && chdir(PLEXAR_SOURCE_DIR) == 0) execl(PLEXAR_VIEWER, PLEXAR_VIEWER, file, nullptr);
-        if (pid == 0) _exit(127);
-        window = find_window(pid, "^Plexar 1\\.0c$", 200);
-    }
-    ~viewer() { if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0); }
-    std::string picture() const {  // raised first, so that nothing lies over it
-        xdotool("windowraise " + window + " sleep 0.7");
-        return run("import -window " + window + " -depth 8 ppm:-");
-    }
-    pid_t pid = fork();
-    std::string window;
-};
+// A picture of a window, raised first so that nothing lies over it.
+static std::string picture(const std::string& window) {
+    xdotool("windowraise " + window + " sleep 0.7");
+    return run("import -window " + window + " -depth 8 ppm:-");
+}
 
 // Two pictures of the main window, the second with bars on the map: many bytes changed.
 static void expect_bars_added(const std::string& before, const std::string& after) {
@@ -61,36 +47,36 @@ TEST(ViewerProcess, FitsASmallScreenRefusesAFolderOnItsCommandLineLoadsThroughIt
     ASSERT_FALSE(desk.display().empty()) << "no screen of its own (the test needs Xvfb and openbox)";
     setenv("DISPLAY", desk.display().c_str(), 1), unsetenv("XAUTHORITY");
     // a folder: one message, captioned Error (its text is not to be had through xdotool), and no bars
-    viewer refusing(PLEXAR_SOURCE_DIR "/data/sample");
-    ASSERT_FALSE(refusing.window.empty()) << "no main window (the test needs xdotool and ImageMagick)";
-    const std::string error = find_window(refusing.pid, MESSAGE, 20);  // 2 seconds
+    const pid_t pid = desk.start({PLEXAR_VIEWER, PLEXAR_SOURCE_DIR "/data/sample"}, PLEXAR_SOURCE_DIR);  // finds ./data
+    const std::string window = find_window(pid, "^Plexar 1\\.0c$", 200);
+    ASSERT_FALSE(window.empty()) << "no main window (the test needs xdotool and ImageMagick)";
+    const std::string error = find_window(pid, MESSAGE, 20);  // 2 seconds
     ASSERT_FALSE(error.empty()) << "no message for a folder";
     EXPECT_EQ(run("xdotool getwindowname " + error), "Error\n");
     ASSERT_TRUE(xdotool("windowfocus --sync " + error + " key Return sleep 1"));
-    EXPECT_EQ(find_window(refusing.pid, MESSAGE, 1), "") << "a second message, or the first did not go";
+    EXPECT_EQ(find_window(pid, MESSAGE, 1), "") << "a second message, or the first did not go";
     // the whole screen, frame included: the window's place and size, widened by its frame's extents
     int x, y, w, h, left, right, top, bottom;
-    ASSERT_EQ(std::sscanf(run("xwininfo -id " + refusing.window + " | awk '/Absolute|Width:|Height:/ { print $NF }'; "
-                              "xprop -id " + refusing.window + " _NET_FRAME_EXTENTS | cut -d= -f2 | tr , ' '").c_str(),
+    ASSERT_EQ(std::sscanf(run("xwininfo -id " + window + " | awk '/Absolute|Width:|Height:/ { print $NF }'; "
+                              "xprop -id " + window + " _NET_FRAME_EXTENTS | cut -d= -f2 | tr , ' '").c_str(),
                           "%d %d %d %d %d %d %d %d", &x, &y, &w, &h, &left, &right, &top, &bottom), 8);
     EXPECT_EQ(std::tuple(x - left, y - top, w + left + right, h + top + bottom), std::tuple(0, 0, 1024, 600));
-    const std::string before = refusing.picture();
+    const std::string before = picture(window);
 
     // File at the left end of the menu bar, its first entry; the path typed into the dialog
-    const std::string menu = "mousemove --window " + refusing.window + " 15 10 click 1 sleep 0.4 ";
+    const std::string menu = "mousemove --window " + window + " 15 10 click 1 sleep 0.4 ";
     ASSERT_TRUE(xdotool(menu + "key Down Return"));
-    const std::string dialog = find_window(refusing.pid, "^Open$");
+    const std::string dialog = find_window(pid, "^Open$");
     ASSERT_TRUE(!dialog.empty() && xdotool("sleep 0.3 windowfocus --sync " + dialog +
                                            " type --delay 5 " PLEXAR_SOURCE_DIR "/data/sample/texas.dat"));
     ASSERT_TRUE(xdotool("sleep 0.2 key Return"));
-    const std::string box = find_window(refusing.pid, MESSAGE);
+    const std::string box = find_window(pid, MESSAGE);
     ASSERT_EQ(run("xdotool getwindowname " + box), "Info\n") << "no message, or the load failed";
     ASSERT_TRUE(xdotool("windowfocus --sync " + box + " key Return sleep 1"));  // the view shows again
-    expect_bars_added(before, refusing.picture());
+    expect_bars_added(before, picture(window));
 
     ASSERT_TRUE(xdotool(menu + "key Up Return"));  // File > Quit
     int status = 0, done = 0;
-    for (int i = 0; i < 50 && !(done = waitpid(refusing.pid, &status, WNOHANG)); ++i) usleep(100000);
-    if (done == refusing.pid) refusing.pid = -1;
+    for (int i = 0; i < 50 && !(done = waitpid(pid, &status, WNOHANG)); ++i) usleep(100000);
     EXPECT_TRUE(done > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "still running, or failed: " << status;
 }
