@@ -21,13 +21,6 @@ namespace {
 
 using namespace viewer_test;
 
-template <typename W = QWidget>
-W* widget(pl_window* window, unsigned id) {
-    auto* w = qobject_cast<W*>(window->controls.at(id).data());
-    EXPECT_TRUE(w) << "no control " << id;
-    return w;
-}
-
 class Panels : public Viewer {
 protected:
     void SetUp() override {
@@ -222,12 +215,11 @@ TEST_F(Panels, TheRankingPanelOrdersTheCountiesByTheFieldShownAndChoosesACountyA
     for (int i = 1; i < COUNTY_COUNT; ++i) top = record_table[i].values[5] > record_table[top].values[5] ? i : top;
     EXPECT_EQ(lines()[0].rfind("1. " + name(top) + " ", 0), 0u) << lines()[0];
 
-    // a line chosen: the county centred on, highlighted, reported and selected in the Selection list
+    // a line chosen: the county centred on and highlighted (its report, through the screen)
     pick_in_list(IDC_RANKING, 0, ranking);
     EXPECT_EQ(std::tuple(app_state.selected_county, app_state.view_center.x, app_state.view_center.y),
               std::tuple(int16_t(top), float(county_table[top].x), float(county_table[top].y)));
     EXPECT_TRUE(county_table[top].selected && list_selection(app_state.query_panel, IDC_SELECTION) == top);
-    EXPECT_NE(info_text().find(" for " + name(top) + " county: "), std::string::npos);
     // a county chosen in the Selection list is chosen in the ranking too, and stays so through a field change
     auto chosen = [&] { return lines().at(list_selection(ranking, IDC_RANKING)); };  // none chosen: at() throws
     pick_in_list(IDC_SELECTION, 3);
@@ -288,12 +280,6 @@ TEST_F(Panels, ControlsStandInDialogUnitsAndTabStaysInAPanel) {
     pl_window *gis = s.gis_panel, *query = s.query_panel;
     QWidget* client = widget(gis, IDC_SCALE_LABEL)->parentWidget();
     EXPECT_EQ(QFontInfo(client->font()).family().toStdString(), dialog_font_face());
-    const QFontMetrics fm(client->font());
-    const int base_x = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-    for (int n : {1, 3, 4, 7, 60, 270}) {
-        EXPECT_EQ(dialog_units_x(n), (n * base_x + 2) / 4) << n;
-        EXPECT_EQ(dialog_units_y(n), (n * fm.height() + 4) / 8) << n;
-    }
     const int edge = qobject_cast<QFrame*>(client)->frameWidth();
     for (auto [panel, id] : {std::pair{gis, IDD_GIS_PANEL}, {query, IDD_QUERY_PANEL}, {s.info_panel, IDD_INFO_PANEL}}) {
         const dialog_template* t = find_dialog_template(id);

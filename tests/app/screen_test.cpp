@@ -54,13 +54,11 @@ protected:
     }
 
     static QWidget* view() { return client_area(app_state.main_window); }
-    static QWidget* control(pl_window* w, unsigned id) { return w->controls.at(id).data(); }
     static QPoint centre(QWidget* w) { return w->mapToGlobal(w->rect().center()); }
     static QRect on_screen(QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
     static QPoint caption(pl_window* panel) { return panel->widget->mapToGlobal(QPoint(panel->widget->width() / 3, 8)); }
-    static QListWidget* list(pl_window* panel, unsigned id) { return qobject_cast<QListWidget*>(control(panel, id)); }
     static QPoint entry(unsigned id, int row, pl_window* panel = app_state.query_panel) {
-        QListWidget* l = list(panel, id);
+        QListWidget* l = widget<QListWidget>(panel, id);
         return l->viewport()->mapToGlobal(l->visualItemRect(l->item(row)).center());
     }
     static bool on_top(QWidget* w, QPoint p) {  // a press at p goes to w or a part of it
@@ -118,14 +116,9 @@ TEST_F(Screen, PanelsStartApartTakeThePointerAndTheFirstReportOpensTheInfoPanelB
     pl_window *gis = app_state.gis_panel, *query = app_state.query_panel, *info = app_state.info_panel;
     expect_apart_and_inside({gis, query});
     EXPECT_FALSE(window_visible(info));
-    for (unsigned id : {IDC_NAV_TILT_DOWN, IDC_NAV_TILT_UP, IDC_NAV_TURN_LEFT, IDC_NAV_TURN_RIGHT, IDC_NAV_ZOOM_IN,
-                        IDC_NAV_ZOOM_OUT, IDC_HEIGHT_SCALE})
-        EXPECT_TRUE(on_top(control(gis, id), centre(control(gis, id)))) << id;
-    for (unsigned id : {IDC_DEMOGRAPHIC, IDC_SELECTION})
-        EXPECT_TRUE(on_top(control(query, id), centre(control(query, id)))) << id;
 
     // a navigation button held through the screen tilts the view until it is let go
-    ASSERT_TRUE(desk->xdotool("mousemove " + at(centre(control(gis, IDC_NAV_TILT_DOWN))) + " mousedown 1"));
+    ASSERT_TRUE(desk->xdotool("mousemove " + at(centre(widget(gis, IDC_NAV_TILT_DOWN))) + " mousedown 1"));
     settle(600);
     ASSERT_TRUE(desk->xdotool("mouseup 1"));
     settle();
@@ -143,22 +136,22 @@ TEST_F(Screen, PanelsStartApartTakeThePointerAndTheFirstReportOpensTheInfoPanelB
     EXPECT_NE(info_text().find(" for " + std::string(county_table[county].name) + " county: "), std::string::npos);
     EXPECT_EQ(reports(), 1);
     expect_apart_and_inside({gis, query, info});
-    EXPECT_TRUE(on_top(control(info, IDC_INFO_SAVE), centre(control(info, IDC_INFO_SAVE))));
+    EXPECT_TRUE(on_top(widget(info, IDC_INFO_SAVE), centre(widget(info, IDC_INFO_SAVE))));
 
     // dragged over the Query panel, the Info panel lies on it; a click on the Query panel's caption brings
     // that panel to the front, a report brings the Info panel back over it
-    const QPoint over = centre(control(query, IDC_SELECTION));
+    const QPoint over = centre(widget(query, IDC_SELECTION));
     drag(caption(info), caption(info) + (over - centre(info->widget)));
     EXPECT_TRUE(on_top(info->widget, over));
     click(caption(query));
-    EXPECT_TRUE(on_top(control(query, IDC_SELECTION), over));
+    EXPECT_TRUE(on_top(widget(query, IDC_SELECTION), over));
     click(middle);
     EXPECT_TRUE(on_top(info->widget, over) && reports() == 2);
     choose("Show Query Panel");
-    EXPECT_TRUE(on_top(control(query, IDC_SELECTION), over));
+    EXPECT_TRUE(on_top(widget(query, IDC_SELECTION), over));
 }
 
-TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
+TEST_F(Screen, ListsTakeEveryClickAndDragAsAPersonGivesThem) {
     load_sample();
     auto centred_on = [](int county) {  // and chosen
         return app_state.selected_county == county && app_state.view_center.x == float(county_table[county].x);
@@ -172,14 +165,10 @@ TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
     EXPECT_TRUE(centred_on(2) && info_text() == first + first);  // the same report again
     // pressed on one county and dragged down over four more: one report, for the last
     drag(entry(IDC_SELECTION, 3), entry(IDC_SELECTION, 7), 4);
-    EXPECT_TRUE(centred_on(7) && reports() == 3);
-    key("Down");
-    EXPECT_TRUE(centred_on(8) && reports() == 4);
-    key("Up"), key("Up");
-    EXPECT_TRUE(centred_on(6) && reports() == 6 && list_selection(app_state.query_panel, IDC_SELECTION) == 6);
+    EXPECT_TRUE(centred_on(7) && reports() == 3 && list_selection(app_state.query_panel, IDC_SELECTION) == 7);
 
     // a field; another height scale chosen from the drop-down list; the same field again puts its own scale back
-    auto* scale = qobject_cast<QComboBox*>(control(app_state.gis_panel, IDC_HEIGHT_SCALE));
+    auto* scale = widget<QComboBox>(app_state.gis_panel, IDC_HEIGHT_SCALE);
     auto choose_scale = [&](int index) {
         click(centre(scale));
         ASSERT_TRUE(QTest::qWaitFor([&] { return scale->view()->isVisible(); }, 2000)) << "the list did not drop";
@@ -192,7 +181,7 @@ TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
     };
     const int field = 5, own = field_scale_index[field], other = (own + 2) % HEIGHT_SCALE_ENTRIES;
     click(entry(IDC_DEMOGRAPHIC, field));
-    EXPECT_TRUE(app_state.active_field == field && bars_show_field(field) && reports() == 6);
+    EXPECT_TRUE(app_state.active_field == field && bars_show_field(field) && reports() == 3);
     EXPECT_EQ(scale_in_force(), std::tuple(own, FACTORS[own]));
     choose_scale(other);
     EXPECT_EQ(scale_in_force(), std::tuple(other, FACTORS[other]));
@@ -202,10 +191,10 @@ TEST_F(Screen, ListsTakeEveryClickDragAndKeyAsAPersonGivesThem) {
     // the entry the list already shows, chosen again, is applied again
     app_state.height_scale = 1.0f;
     choose_scale(own);
-    EXPECT_EQ(std::tuple(app_state.height_scale, reports()), std::tuple(FACTORS[own], 6));
+    EXPECT_EQ(std::tuple(app_state.height_scale, reports()), std::tuple(FACTORS[own], 3));
 }
 
-TEST_F(Screen, ThePointerAtRestGivesTheCountyAndItsRankAndTheRankingPanelOpensApartReadsInOrderAndTakesAClick) {
+TEST_F(Screen, ThePointerAtRestGivesTheCountyAndItsRankAndTheRankingPanelOpensApartAndTakesAClickAndAKey) {
     // the county in the middle of the map shares second place with another; one county is first, two have no value
     QWidget* map = view();
     const QPoint middle(map->width() / 2, map->height() / 2), off(4, map->height() - 4);

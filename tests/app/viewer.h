@@ -50,6 +50,12 @@ inline bool only_highlighted(int county) {  // the county alone is highlighted
     return highlighted == 1 && county_table[county].selected;
 }
 inline std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
+template <typename W = QWidget>
+W* widget(pl_window* window, unsigned id) {  // a control of a panel, as its kind of widget
+    auto* w = qobject_cast<W*>(window->controls.at(id).data());
+    EXPECT_TRUE(w) << "no control " << id;
+    return w;
+}
 inline std::vector<std::string> list_lines(pl_window* panel, unsigned id) {  // a list's entries, top to bottom
     std::vector<std::string> all(list_count(panel, id));
     for (int i = 0; i < int(all.size()); ++i) EXPECT_TRUE(list_text(panel, id, i, all[i])) << i;

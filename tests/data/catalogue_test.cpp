@@ -42,19 +42,11 @@ TEST_F(Catalogue, IgnoresLinesPastTheLastFieldAndReadsLongLinesWhole) {
     EXPECT_TRUE(labels[0] == std::string(3000, 'L') && field_scale_index[0] == 3);
     EXPECT_TRUE(read("").empty());
     EXPECT_EQ(read_catalogue((dir / "missing.ui").c_str(), labels), 0);
-    labels = read(test::read_file(PLEXAR_SOURCE_DIR "/data/ui/karto04.ui"));  // every field named, its scale valid
-    ASSERT_EQ(labels.size(), size_t(FIELD_COUNT));
-    EXPECT_EQ(labels[11], "POPULATION");
-    for (int i = 0; i < FIELD_COUNT; ++i) EXPECT_TRUE(field_scale_index[i] >= 0 && field_scale_index[i] <= 5) << i;
 }
 
-TEST_F(Catalogue, HeightScaleFollowsEntriesAndDefaults) {
-    set_height_scale(5);
-    EXPECT_EQ(app_state.height_scale, 0.00001f);
-    field_scale_index[0] = 1, field_scale_index[2] = 4;
-    set_height_scale(-1);  // the active field's default
-    EXPECT_EQ(app_state.height_scale, 0.1f);
-    app_state.active_field = 2, set_height_scale(-7);
+TEST_F(Catalogue, HeightScaleFollowsEntriesAndDefaults) {  // each entry and a field's own: the panel tests
+    field_scale_index[2] = 4;
+    app_state.active_field = 2, set_height_scale(-7);  // any negative entry: the active field's default
     EXPECT_EQ(app_state.height_scale, 0.0001f);
     for (int8_t outside : {-1, 44}) field_scale_index[2] = outside, set_height_scale(-1);  // outside: no change
     set_height_scale(6);

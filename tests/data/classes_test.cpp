@@ -57,10 +57,7 @@ TEST(Classes, SplitSkewedTiedAndShortFieldsIntoNearlyEqualCountsThatNeverPartEqu
     EXPECT_EQ(std::pair(c.count, c.no_value), std::pair(0, COUNTY_COUNT));
 }
 
-TEST(Classes, TakeTheirColoursFromYlOrRdSpreadOverTheScale) {
-    const uint32_t hex[] = {0xffffb2, 0xfed976, 0xfeb24c, 0xfd8d3c, 0xfc4e2a, 0xe31a1c, 0xb10026};
-    for (int e = 0; e < MAX_CLASSES; ++e)
-        EXPECT_EQ(uint32_t(CLASS_PALETTE[e].r << 16 | CLASS_PALETTE[e].g << 8 | CLASS_PALETTE[e].b), hex[e]) << e;
+TEST(Classes, TakeTheirColoursSpreadOverThePalette) {
     // class j of k takes entry round(j * 6 / (k - 1)); one class the middle entry
     const std::vector<std::vector<int>> entries = {
         {3}, {0, 6}, {0, 3, 6}, {0, 2, 4, 6}, {0, 2, 3, 5, 6}, {0, 1, 2, 4, 5, 6}, {0, 1, 2, 3, 4, 5, 6}};

@@ -1,5 +1,5 @@
 // The navigation buttons' bitmaps in res/, read by the program's own strict BMP reader (24 bits, uncompressed, the
-// file exactly headers and rows): its edges, its face and an arrow that points the way its id says.
+// file exactly headers and rows): its face and an arrow that points the way its id says, red or green.
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -19,7 +19,7 @@ void PrintTo(const button& b, std::ostream* os) { *os << b.name; }
 
 class Button : public ::testing::TestWithParam<button> {};
 
-TEST_P(Button, IsRaisedWithItsArrowPointingItsWay) {
+TEST_P(Button, HasItsArrowPointingItsWayInItsColour) {
     const button& b = GetParam();
     rgb_image image{};
     ASSERT_EQ(load_bmp((PLEXAR_SOURCE_DIR "/res/" + std::string(b.name)).c_str(), &image), 1);
@@ -31,15 +31,12 @@ TEST_P(Button, IsRaisedWithItsArrowPointingItsWay) {
         return rgb{p[0], p[1], p[2]};
     };
     const rgb face = {236, 233, 216};
-    EXPECT_EQ(pixel(0, 0), (rgb{255, 255, 255}));
-    EXPECT_EQ(pixel(b.width - 1, b.height - 1), (rgb{96, 96, 96}));
     EXPECT_TRUE(pixel(4, 4) == face && pixel(b.width - 5, b.height - 5) == face);
 
     // The arrow is the pixels well off the face colour. Along the way it
     // points, its tip end is a point and its tail end the full shaft.
     std::vector<int> along;
     long red = 0, green = 0;
-    bool outlined = false;
     for (int y = 3; y < b.height - 3; ++y)
         for (int x = 3; x < b.width - 3; ++x) {
             const rgb p = pixel(x, y);
@@ -47,7 +44,6 @@ TEST_P(Button, IsRaisedWithItsArrowPointingItsWay) {
             along.push_back(x * b.tip_x + y * b.tip_y);
             red += p[0];
             green += p[1];
-            outlined |= p[0] + p[1] + p[2] < 60;
         }
     ASSERT_FALSE(along.empty());
     const auto [lo, hi] = std::ranges::minmax(along);
@@ -55,7 +51,6 @@ TEST_P(Button, IsRaisedWithItsArrowPointingItsWay) {
     const auto tip = std::ranges::count_if(along, [&](int a) { return a >= hi - 1; }),
                tail = std::ranges::count_if(along, [&](int a) { return a <= lo + 1; });
     EXPECT_LT(2 * tip, tail) << "tip end " << tip << " pixels, tail end " << tail;
-    EXPECT_TRUE(outlined);
     EXPECT_GT(b.green ? green : red, 3 * (b.green ? red : green) / 2);
 }
 
