@@ -118,11 +118,10 @@ TEST_F(Panels, EachHeightScaleEntryAndFieldRebuildTheBarsAndChoosingACountyRepor
     auto* combo = widget<QComboBox>(s.gis_panel, IDC_HEIGHT_SCALE);
     list_select(s.gis_panel, IDC_HEIGHT_SCALE, 0), s.height_scale = 1.0f;
     EXPECT_EQ(presents, 0);  // set from the program: no notification, no rebuild
-    const float factors[] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};
     combo->setFocus();
     for (int entry = 1; entry < 6; ++entry) {
         QTest::keyClick(combo, Qt::Key_Down);  // moving through the closed list chooses
-        EXPECT_EQ(std::tuple(s.height_scale, presents), std::tuple(factors[entry], entry)) << entry;
+        EXPECT_EQ(std::tuple(s.height_scale, presents), std::tuple(FACTORS[entry], entry)) << entry;
     }
     QTest::keyClick(combo, Qt::Key_Home);
     EXPECT_EQ(std::tuple(s.height_scale, list_selection(s.gis_panel, IDC_HEIGHT_SCALE)), std::tuple(1.0f, 0));

@@ -27,8 +27,6 @@ using namespace viewer_test;
 
 const test::own_screen* desk = nullptr;  // lives as long as the process, as its toolkit does
 
-constexpr float FACTORS[HEIGHT_SCALE_ENTRIES] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};  // "1:1" .. "100000:1"
-
 std::string at(QPoint p) { return std::to_string(p.x()) + " " + std::to_string(p.y()); }
 
 QAction* named(const QList<QAction*>& actions, const char* text) {

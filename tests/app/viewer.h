@@ -49,6 +49,7 @@ inline bool only_highlighted(int county) {  // the county alone is highlighted
     for (int i = 0; i < COUNTY_COUNT; ++i) highlighted += county_table[i].selected;
     return highlighted == 1 && county_table[county].selected;
 }
+inline constexpr float FACTORS[HEIGHT_SCALE_ENTRIES] = {1.0f, 0.1f, 0.01f, 0.001f, 0.0001f, 0.00001f};  // "1:1".. "100000:1"
 inline std::string info_text() { return control_text(app_state.info_panel, IDC_INFO_TEXT); }
 template <typename W = QWidget>
 W* widget(pl_window* window, unsigned id) {  // a control of a panel, as its kind of widget

@@ -15,8 +15,6 @@ struct button {
     bool green;
 };
 
-void PrintTo(const button& b, std::ostream* os) { *os << b.name; }
-
 class Button : public ::testing::TestWithParam<button> {};
 
 TEST_P(Button, HasItsArrowPointingItsWayInItsColour) {
